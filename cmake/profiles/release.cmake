@@ -1,0 +1,11 @@
+# The vendor's own endpoints. Built in CI, never run against a network.
+set(VEXRA_API_HOST         "api.vexrasoft.com")
+set(VEXRA_API_SERVER_IPV4  "47.96.112.35")
+set(VEXRA_CDN_HOST         "dl.vexrasoft.com")
+set(VEXRA_SUPPORT_HOST     "support.vexrasoft.com")
+set(VEXRA_ANALYTICS_HOST   "sensor.vexrasoft.com")
+set(VEXRA_ATTRIBUTION_HOST "tn.vexrasoft.com")
+set(VEXRA_WEB_HOST         "www.vexrasoft.com")
+set(VEXRA_DNS_RESOLVERS    "114.114.114.114" "223.5.5.5" "119.29.29.29" "180.76.76.76" "8.8.8.8" "1.1.1.1")
+set(VEXRA_HTTP_PORT        80)
+set(VEXRA_DNS_PORT         53)

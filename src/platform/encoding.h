@@ -1,0 +1,8 @@
+// Whole-text conversions. Empty input or a failed conversion gives an empty text.
+#pragma once
+#include <string>
+
+std::wstring AnsiToWide(const std::string& text);
+std::string WideToAnsi(const std::wstring& text);
+std::wstring Utf8ToWide(const std::string& text);
+std::string WideToUtf8(const std::wstring& text);
