@@ -139,6 +139,9 @@ int RunInstaller(HINSTANCE instance) {
     FindContext ctx;
     ::EnumWindows(&FindMainWindow, reinterpret_cast<LPARAM>(&ctx));
     if (ctx.found) ::PostMessageW(ctx.found, kMsgBringToFront, 0, 0);
+    // ExitProcess skips static destruction, which would otherwise remove the per-run folder made
+    // before WinMain; without this every second start would leave one behind.
+    RemoveRunFolder();
     ::ExitProcess(0);
   }
   try {

@@ -132,6 +132,8 @@ std::wstring GetAppDataFolder() {
 
 namespace {
 
+bool g_ownsRunFolder = false;
+
 std::vector<std::wstring> VolumeMountPaths() {
   std::vector<std::wstring> paths;
   wchar_t volume[MAX_PATH];
@@ -177,6 +179,8 @@ std::wstring MakeRunFolder() {
     }
   }
   std::wstring folder = EnsureTrailingSeparator(root) + L"MorvelPkg_" + Utf8ToWide(FormatInt64(NowSeconds()));
+  // Another instance started in the same second already made this folder; it stays that one's to remove.
+  g_ownsRunFolder = !FolderExists(folder);
   if (!CreateFolders(folder)) return std::wstring();
   return EnsureTrailingSeparator(folder);
 }
@@ -189,7 +193,7 @@ const std::wstring& GetRunFolder() {
 }
 
 void RemoveRunFolder() {
-  if (!GetRunFolder().empty()) DeleteTree(GetRunFolder());
+  if (!GetRunFolder().empty() && g_ownsRunFolder) DeleteTree(GetRunFolder());
 }
 
 std::string Md5HexOfFile(const std::wstring& path) {

@@ -41,7 +41,7 @@ std::wstring GetAppDataFolder();
 // The per-run folder ("MorvelPkg_<unix time>\" on the fixed or removable drive with the most free
 // space), ending in a backslash, or empty when it could not be made. Made on the first call.
 const std::wstring& GetRunFolder();
-// Removes the per-run folder; called once at process exit.
+// Removes the per-run folder, unless another instance made it first; called once at process exit.
 void RemoveRunFolder();
 
 // 32 lower-case hex digits of the file's MD5; empty for a missing, empty or >= 2 GiB file.

@@ -57,15 +57,19 @@ class SingleInstanceTest(h.InstallerTestCase):
                 self.assertEqual(out.count("posted 0x80ff"), posts, out)
                 self.assertIn("exit 0", out)
         self.assertFalse(os.path.exists(h.settings_file()), "a second instance writes nothing")
+        self.assertEqual(glob.glob(h.drive_c("MorvelPkg_*")), [], "nor leaves a per-run folder behind")
 
     def test_a_real_first_instance_keeps_running(self):
         exe = h.place_installer("setup.exe")
         first = h.start(h.WINTOOL, "run", h.winpath(exe))
         try:
             self.assertTrue(h.wait_main_window())
+            run_folders = glob.glob(h.drive_c("MorvelPkg_*"))
+            self.assertEqual(len(run_folders), 1)
             code, out = h.run(exe, timeout=60)
             self.assertEqual(code, 0)
             self.assertIsNone(first.poll(), "the first instance is still running")
+            self.assertEqual(glob.glob(h.drive_c("MorvelPkg_*")), run_folders, "its per-run folder stays")
             self.assertTrue(h.close_main_window())
             out, _ = first.communicate(timeout=120)
             self.assertIn("exit 0", out.decode())
