@@ -86,6 +86,13 @@ class NetScenarios(unittest.TestCase):
             raise RuntimeError("netprobe.exe is not built: " + NETPROBE)
         cls.registry_set = False
 
+    @classmethod
+    def tearDownClass(cls):
+        # The prefix is shared with the other Wine suites: leave no proxy configured behind.
+        if cls.registry_set:
+            wine_reg("add", INTERNET_SETTINGS, "/v", "DefaultConnectionSettings", "/t", "REG_BINARY", "/d",
+                     connection_settings(), "/f")
+
     def set_hosts(self, mapping):
         with open("/etc/hosts", "w") as f:
             for name, addr in mapping.items():
