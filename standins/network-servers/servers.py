@@ -31,17 +31,15 @@ def _check_loopback(addr):
         raise ValueError("fixture servers listen on loopback only, not " + addr)
 
 
-class HttpOrigin:
-    def __init__(self, addr, port=80, responses=None, files=None):
+class TcpServer:
+    """Accepts connections on its own thread and serves each on another (subclasses give _serve)."""
+
+    def __init__(self, addr, port):
         _check_loopback(addr)
-        self.responses = responses or [{"status": "HTTP/1.1 200 OK", "headers": [], "body": ""}]
-        self.files = files or {}
-        self.requests = []  # exact bytes of every request received
         self.sock = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
         self.sock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
         self.sock.bind((addr, port))
         self.sock.listen(16)
-        self.served = 0
         self._stop = False
         self.thread = threading.Thread(target=self._loop, daemon=True)
         self.thread.start()
@@ -53,6 +51,21 @@ class HttpOrigin:
             except OSError:
                 return
             threading.Thread(target=self._serve, args=(conn,), daemon=True).start()
+
+    def _serve(self, conn):
+        raise NotImplementedError
+
+    def close(self):
+        _close_listener(self)
+
+
+class HttpOrigin(TcpServer):
+    def __init__(self, addr, port=80, responses=None, files=None):
+        self.responses = responses or [{"status": "HTTP/1.1 200 OK", "headers": [], "body": ""}]
+        self.files = files or {}
+        self.requests = []  # exact bytes of every request received
+        self.served = 0
+        TcpServer.__init__(self, addr, port)
 
     @staticmethod
     def read_request(conn):
@@ -120,9 +133,6 @@ class HttpOrigin:
                 time.sleep(0.05)
             except OSError:
                 pass
-
-    def close(self):
-        _close_listener(self)
 
 
 def encode_name(name):
@@ -195,27 +205,12 @@ class DnsServer:
         _close_listener(self)
 
 
-class ConnectProxy:
+class ConnectProxy(TcpServer):
     def __init__(self, addr, port=3128, reply="HTTP/1.1 200 Connection established\r\n\r\n", close=False):
-        _check_loopback(addr)
         self.reply = text_bytes(reply)
         self.close_without_reply = close
         self.requests = []  # the CONNECT requests, exact bytes
-        self.sock = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
-        self.sock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-        self.sock.bind((addr, port))
-        self.sock.listen(16)
-        self._stop = False
-        self.thread = threading.Thread(target=self._loop, daemon=True)
-        self.thread.start()
-
-    def _loop(self):
-        while not self._stop:
-            try:
-                conn, _ = self.sock.accept()
-            except OSError:
-                return
-            threading.Thread(target=self._serve, args=(conn,), daemon=True).start()
+        TcpServer.__init__(self, addr, port)
 
     def _serve(self, conn):
         with conn:
@@ -266,9 +261,6 @@ class ConnectProxy:
         t.start()
         pump(a, b)
         t.join(10)
-
-    def close(self):
-        _close_listener(self)
 
 
 def start(desc):
