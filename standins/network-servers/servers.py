@@ -263,6 +263,33 @@ class ConnectProxy(TcpServer):
         t.join(10)
 
 
+class Blackhole:
+    """A port whose connection attempts are never answered: its accept queue is full and nobody accepts,
+    so the kernel drops further SYNs and a client's connect just waits, as with a proxy that is gone."""
+
+    def __init__(self, addr, port):
+        _check_loopback(addr)
+        self.sock = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+        self.sock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+        self.sock.bind((addr, port))
+        self.sock.listen(0)
+        self.fillers = []
+        for _ in range(4):
+            c = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+            c.setblocking(False)
+            try:
+                c.connect((addr, port))
+            except BlockingIOError:
+                pass
+            self.fillers.append(c)
+        time.sleep(0.1)
+
+    def close(self):
+        for c in self.fillers:
+            c.close()
+        self.sock.close()
+
+
 def start(desc):
     """A server from its scenario description."""
     kind = desc["kind"]
@@ -273,4 +300,6 @@ def start(desc):
         return DnsServer(**args)
     if kind == "proxy":
         return ConnectProxy(**args)
+    if kind == "blackhole":
+        return Blackhole(**args)
     raise ValueError("unknown server kind " + kind)
