@@ -155,6 +155,7 @@ class NetScenarios(unittest.TestCase):
             if only and not re.search(only, name):
                 continue
             count += 1
+            print("scenario", name, flush=True)
             with self.subTest(scenario=name):
                 self.check(name, sc)
         self.assertGreater(count, 0, "no scenario files found")
