@@ -206,8 +206,10 @@ class DnsServer:
 
 
 class ConnectProxy(TcpServer):
-    def __init__(self, addr, port=3128, reply="HTTP/1.1 200 Connection established\r\n\r\n", close=False):
+    def __init__(self, addr, port=3128, reply="HTTP/1.1 200 Connection established\r\n\r\n", close=False,
+                 upstream=None):
         self.reply = text_bytes(reply)
+        self.upstream = upstream  # "ADDR:PORT" the tunnel goes to instead of the requested target
         self.close_without_reply = close
         self.requests = []  # the CONNECT requests, exact bytes
         TcpServer.__init__(self, addr, port)
@@ -231,7 +233,7 @@ class ConnectProxy(TcpServer):
             if not self.reply.startswith(b"HTTP/1.1 200") and not self.reply.startswith(b"HTTP/1.0 200"):
                 time.sleep(0.2)
                 return
-            target = data.split(b" ")[1].decode()
+            target = self.upstream or data.split(b" ")[1].decode()
             host, _, port = target.rpartition(":")
             try:
                 address = socket.gethostbyname(host)

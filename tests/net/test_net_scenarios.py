@@ -114,7 +114,8 @@ class NetScenarios(unittest.TestCase):
         done = subprocess.run([WINE, NETPROBE] + args, capture_output=True, env=env, timeout=120)
         wall = time.monotonic() - started
         out = {}
-        for line in done.stdout.decode("latin-1").splitlines():
+        # Values are escaped to ASCII; event lines carry their UTF-8 texts as they are.
+        for line in done.stdout.decode("utf-8", "replace").splitlines():
             key, sep, value = line.partition("=")
             if sep:
                 out[key] = unescape(value)
