@@ -6,6 +6,7 @@
 //   OP: get HOST PORT HOSTFIELD PATH | head HOST PORT HOSTFIELD PATH
 //       | post HOST PORT HOSTFIELD PATH NAME=VALUE... | resolve HOST PORT | connect HOST PORT
 //       | query SERVER NAME | discover URL | tunnel HOST PORT T,PROXYHOST,PROXYPORT
+//       | reconnect HOST PORT N   (one client, N Connect calls, as a download worker retries)
 #include <winsock2.h>
 #include <windows.h>
 
@@ -92,6 +93,24 @@ bool RunOnce(const std::string& prefix, const std::vector<std::string>& a, int t
       return true;
     }
     uint16_t port = static_cast<uint16_t>(ParseInt64(a[2]));
+    if (op == "reconnect") {
+      CTCPClient c;
+      c.ResolveWithFallback(a[1], port);
+      for (int n = 0; n < static_cast<int>(ParseInt64(a[3])); ++n) {
+        std::string attempt = prefix + "attempt." + FormatInt64(n) + ".";
+        try {
+          c.Connect();
+          Put(attempt + "error", "");
+        } catch (const std::exception& e) {
+          Put(attempt + "error", e.what());
+        }
+        Put(attempt + "proxy", ProxyText(c.Proxy()));
+        Put(attempt + "failures", FormatInt64(c.ConnectFailures()));
+        c.Close();
+      }
+      elapsed();
+      return true;
+    }
     if (op == "resolve" || op == "connect" || op == "tunnel") {
       CTCPClient* c = new CTCPClient();
       client = c;
