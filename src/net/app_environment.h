@@ -1,8 +1,9 @@
-// The process-wide environment record: UI scale and DPI ratio, the channel, and (added by the network
-// code) the proxy and DNS settings, all guarded by one mutex.
+// The process-wide environment record: UI scale and DPI ratio, the channel, and the network settings
+// every connection starts from, all guarded by one mutex.
 #pragma once
 #include <string>
 
+#include "net/net_config.h"
 #include "platform/thread.h"
 
 class AppEnvironment {
@@ -10,11 +11,20 @@ class AppEnvironment {
   void SetChannel(const std::string& channel);
   std::string GetChannel();
 
+  // Copies taken under the lock; a connection or resolution starts from these.
+  ProxyConfig GetProxyConfig();
+  DnsConfig GetDnsConfig();
+  // Store the setting that made a fallback succeed and, once per process, send "vNetworkCheck".
+  void RecordProxy(const ProxyConfig& proxy);
+  void RecordDns(const DnsConfig& dns);
+
   double scale = 1.0;      // UI scale factor
   double dpiRatio = 1.0;   // system DPI ratio
 
  private:
   CXMutex mutex_;
+  ProxyConfig proxy_;
+  DnsConfig dns_;
   std::string channel_;
 };
 
