@@ -102,7 +102,9 @@ void CResourceManager::Event(const char* name, const char* property, const char*
 bool CResourceManager::Scan() {
   std::wstring folder = runFolder_ + L"images\\";
   if (!FolderExists(folder)) {
-    if (!CreateFolders(folder)) throw MorvelError("make dir failed");
+    // CreateFolders takes absolute paths; the bare relative "images\" (used when the run folder could
+    // not be made) is one level deep, which CreateDirectory covers.
+    if (!CreateFolders(folder) && !::CreateDirectoryW(folder.c_str(), nullptr)) throw MorvelError("make dir failed");
     return false;  // a new folder holds nothing
   }
   index_.clear();

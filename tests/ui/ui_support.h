@@ -82,6 +82,11 @@ struct RecordedEvent {
   bool operator==(const RecordedEvent& o) const { return name == o.name && property == o.property && value == o.value; }
 };
 
+inline void PrintTo(const RecordedEvent& e, std::ostream* os) {
+  *os << e.name;
+  if (!e.property.empty()) *os << "{" << e.property << "=" << e.value << "}";
+}
+
 // Records TrackEvent with the text properties staged since the last ClearProperties.
 class RecordingLogger : public ILoggerServer {
  public:
