@@ -15,6 +15,10 @@ constexpr UINT kMsgResourceClick = WM_APP + 107;  // wParam: index in the view's
 
 class IBaseView {
  public:
+  // Which input protocol a view follows: the four main-window pages drop the topmost state on a press;
+  // the reminder page posts clicks for buttons only; popups cannot be dragged.
+  enum class Protocol { Page, MainPage, Reminder, Popup };
+
   IBaseView(HWND hwnd, IResourceMgr* resourceMgr);
   virtual ~IBaseView();
   IBaseView(const IBaseView&) = delete;
@@ -42,7 +46,6 @@ class IBaseView {
   using StateUpdater = std::function<bool(int32_t target, UINT message)>;
 
   // The shared input handlers of the pages and popups; each returns the default handling's result.
-  enum class Protocol { Page, MainPage, Reminder, Popup };
   LRESULT OnMouseMove(Protocol protocol, WPARAM wParam, LPARAM lParam, const StateUpdater& update);
   LRESULT OnButtonDown(Protocol protocol, WPARAM wParam, LPARAM lParam, const StateUpdater& update);
   LRESULT OnButtonUp(Protocol protocol, WPARAM wParam, LPARAM lParam);
