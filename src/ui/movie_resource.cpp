@@ -98,6 +98,9 @@ unsigned CMovieResource::Run() {
 void CMovieResource::Install(std::unique_ptr<Gdiplus::Image> image) {
   CXMutexLock hold(lock_);
   downloaded_ = std::move(image);
+  // Fitted at once: a picture without frame data (a still PNG or JPEG) must not be drawn squeezed into
+  // the rectangle fitted for the built-in banner's proportions.
+  ComputeDrawRect();
   UINT dimensions = downloaded_->GetFrameDimensionsCount();
   if (dimensions == 0) return;
   std::vector<GUID> list(dimensions);
@@ -116,7 +119,6 @@ void CMovieResource::Install(std::unique_ptr<Gdiplus::Image> image) {
   const auto* values = static_cast<const uint32_t*>(item->value);
   delays_.assign(static_cast<size_t>(frameCount_), 0);
   std::copy(values, values + std::min(have, delays_.size()), delays_.begin());
-  ComputeDrawRect();
 }
 
 void CMovieResource::ComputeDrawRect() {
