@@ -123,8 +123,24 @@ void DrawText(Gdiplus::Graphics& g, const std::wstring& text, Gdiplus::ARGB colo
     g.DrawString(text.c_str(), static_cast<INT>(text.size()), font.font.get(), box, &format, &brush);
     return;
   }
+  // The vertical alignment is applied here from the measured text height: Wine's text-to-path conversion
+  // ignores the line alignment and would put every caption at the top of its rectangle.
+  Gdiplus::StringFormat topAligned(&format);
+  topAligned.SetLineAlignment(Gdiplus::StringAlignmentNear);
+  Gdiplus::RectF placed = box;
+  Gdiplus::StringAlignment line = format.GetLineAlignment();
+  if (line != Gdiplus::StringAlignmentNear) {
+    Gdiplus::RectF bounds;
+    g.MeasureString(text.c_str(), static_cast<INT>(text.size()), font.font.get(), box, &topAligned, &bounds);
+    Gdiplus::REAL spare = box.Height - bounds.Height;
+    Gdiplus::REAL offset = line == Gdiplus::StringAlignmentCenter ? spare / 2 : spare;
+    if (offset > 0) {
+      placed.Y += offset;
+      placed.Height -= offset;
+    }
+  }
   Gdiplus::GraphicsPath path;
-  path.AddString(text.c_str(), static_cast<INT>(text.size()), font.family.get(), font.style, font.size, box, &format);
+  path.AddString(text.c_str(), static_cast<INT>(text.size()), font.family.get(), font.style, font.size, placed, &topAligned);
   g.FillPath(&brush, &path);
 }
 

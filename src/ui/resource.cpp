@@ -124,8 +124,9 @@ void CButtonResource::SetStateImage(int32_t which, Gdiplus::Image* image) {
 }
 
 void CButtonResource::FitIcon() {
-  // The icon follows the state it was fitted in; a later state change keeps the rectangle.
-  if (state < kStateNormal || state > kStatePressed) return;
+  // The icon follows the state it was fitted in; a later state change keeps the rectangle. A button laid
+  // out while disabled is fitted to its disabled picture, or it would never show one.
+  if (state < kStateNormal || state > kStateDisabled) return;
   Gdiplus::Image* image = stateImages_[state];
   if (!HasSize(image) || rect.Width() <= 0 || rect.Height() <= 0) return;
   iconRect_ = ui::IconFit(rect, image->GetWidth(), image->GetHeight(), CurrentStyle().imageOnRight == 1);

@@ -143,6 +143,44 @@ TEST_F(Widgets, LayeredSurfaceKeepsAlphaZeroOutsideShapesAndTextIsFilledOutlines
   EXPECT_EQ(s.At(199, 59), 0u);
 }
 
+// Rows of the surface that carry ink: first and last.
+std::pair<int, int> InkedRows(const Surface& s) {
+  int first = -1, last = -1;
+  for (int y = 0; y < s.Height(); ++y)
+    for (int x = 0; x < s.Width(); ++x)
+      if (Surface::Alpha(s.At(x, y))) {
+        if (first < 0) first = y;
+        last = y;
+        break;
+      }
+  return {first, last};
+}
+
+TEST_F(Widgets, TextHonoursTheVerticalAlignmentOfItsStyle) {
+  struct Case {
+    int32_t vAlign;
+    bool underline;
+    int minCentre, maxCentre;  // where the middle of the ink may lie in a 100-pixel-high box
+  } cases[] = {{0, false, 0, 30},   {1, false, 38, 62}, {2, false, 70, 100}, {7, false, 0, 30},
+               {0, true, 0, 30},    {1, true, 38, 62},  {2, true, 70, 100}};
+  for (const auto& c : cases) {
+    Surface s(200, 100);
+    StyleSet st = DefaultStyleSet();
+    st[0].fillColor = 0x00FFFFFF;
+    st[0].vAlign = c.vAlign;
+    st[0].underline = c.underline;
+    st[0].fontSize = 20;
+    CTextResource text(1, &st, L"\u5b89\u88c5\u4f4d\u7f6e");
+    text.SetRect(0, 0, 200, 100);
+    text.Draw(s.Dc());
+    auto [first, last] = InkedRows(s);
+    ASSERT_GE(first, 0) << c.vAlign;
+    int centre = (first + last) / 2;
+    EXPECT_GE(centre, c.minCentre) << "vAlign " << c.vAlign << " underline " << c.underline;
+    EXPECT_LE(centre, c.maxCentre) << "vAlign " << c.vAlign << " underline " << c.underline;
+  }
+}
+
 TEST_F(Widgets, UnderlinedTextIsDrawnAndBoldWinsOverUnderline) {
   paint::StyleFont underlined, bold;
   ResourceStyle style = DefaultResourceStyle();
@@ -268,6 +306,19 @@ TEST_F(Widgets, ButtonIconFitsAtTheChosenEndAndFollowsTheStateItWasFittedIn) {
   for (auto& x : button.styles) x.imageOnRight = 1;
   button.SetRect(0, 0, 100, 24);
   EXPECT_EQ(button.IconRect(), (ui::Rect{76, 0, 100, 24}));
+}
+
+TEST_F(Widgets, ButtonLaidOutWhileDisabledFitsItsDisabledPicture) {
+  auto icon = MakePicture(32, 32, 0xFF00FF00);
+  StyleSet st = FillStyle(0xFF0000FF, 0);
+  CButtonResource button(1, L"", &st);
+  button.SetDisabledImage(icon.get());
+  button.state = kStateDisabled;
+  button.SetRect(0, 0, 100, 24);
+  EXPECT_EQ(button.IconRect(), (ui::Rect{0, 0, 24, 24}));
+  Surface s(100, 24);
+  button.Draw(s.Dc());
+  EXPECT_EQ(s.At(12, 12), 0xFF00FF00u);
 }
 
 TEST_F(Widgets, DisabledButtonWithoutDisabledPictureShowsFillAndCaptionOnly) {
