@@ -1,6 +1,7 @@
 #include "ui/paint.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace paint {
 
@@ -114,6 +115,81 @@ StyleFont MakeFont(const ResourceStyle& style, double scale) {
   return f;
 }
 
+namespace {
+
+constexpr wchar_t kEllipsis[] = L"\u2026";
+
+Gdiplus::REAL MeasuredWidth(Gdiplus::Graphics& g, const std::wstring& text, const StyleFont& font,
+                            const Gdiplus::StringFormat& format) {
+  Gdiplus::RectF bounds;
+  g.MeasureString(text.c_str(), static_cast<INT>(text.size()), font.font.get(), Gdiplus::RectF(0, 0, 1e6f, 1e6f),
+                  &format, &bounds);
+  return bounds.Width;
+}
+
+// The longest start of `text` that fits `width` with an ellipsis after it, or the whole text when it fits.
+std::wstring TrimToWidth(Gdiplus::Graphics& g, const std::wstring& text, const StyleFont& font,
+                         const Gdiplus::StringFormat& format, Gdiplus::REAL width) {
+  if (MeasuredWidth(g, text, font, format) <= width) return text;
+  size_t low = 0, high = text.size();  // low fits, high does not
+  while (high - low > 1) {
+    size_t mid = (low + high) / 2;
+    if (MeasuredWidth(g, text.substr(0, mid) + kEllipsis, font, format) <= width) low = mid;
+    else high = mid;
+  }
+  return text.substr(0, low) + kEllipsis;
+}
+
+// Text as outlines, one line at a time. Wine's text-to-path conversion draws only the first line of a
+// wrapped text, trims without the ellipsis and ignores the line alignment, so breaking, trimming and
+// vertical placement are done here from measurements, the same way on every system.
+void AddTextLines(Gdiplus::GraphicsPath& path, Gdiplus::Graphics& g, const std::wstring& text, const StyleFont& font,
+                  const Gdiplus::StringFormat& format, const Gdiplus::RectF& box) {
+  Gdiplus::StringFormat line(&format);
+  line.SetLineAlignment(Gdiplus::StringAlignmentNear);
+  line.SetFormatFlags(format.GetFormatFlags() | Gdiplus::StringFormatFlagsNoWrap);
+  line.SetTrimming(Gdiplus::StringTrimmingNone);
+  const bool wrap = !(format.GetFormatFlags() & Gdiplus::StringFormatFlagsNoWrap);
+  const bool ellipsis = format.GetTrimming() == Gdiplus::StringTrimmingEllipsisCharacter;
+  const Gdiplus::REAL lineHeight = font.font->GetHeight(&g);
+
+  std::vector<std::wstring> lines;
+  size_t pos = 0;
+  Gdiplus::REAL used = 0;
+  while (pos < text.size()) {
+    bool last = !wrap || used + 2 * lineHeight > box.Height + 0.5f;
+    std::wstring rest = text.substr(pos);
+    if (last) {
+      lines.push_back(ellipsis ? TrimToWidth(g, rest, font, line, box.Width) : rest);
+      break;
+    }
+    Gdiplus::StringFormat measure(&format);
+    measure.SetFormatFlags((format.GetFormatFlags() & ~Gdiplus::StringFormatFlagsNoWrap) |
+                           Gdiplus::StringFormatFlagsLineLimit);
+    measure.SetTrimming(Gdiplus::StringTrimmingNone);
+    Gdiplus::RectF bounds;
+    INT fitted = 0, filled = 0;
+    g.MeasureString(rest.c_str(), static_cast<INT>(rest.size()), font.font.get(),
+                    Gdiplus::RectF(0, 0, box.Width, lineHeight * 1.5f), &measure, &bounds, &fitted, &filled);
+    if (fitted <= 0) fitted = 1;  // a character wider than the box still takes a line of its own
+    lines.push_back(rest.substr(0, static_cast<size_t>(fitted)));
+    pos += static_cast<size_t>(fitted);
+    used += lineHeight;
+  }
+
+  Gdiplus::REAL spare = box.Height - lineHeight * static_cast<Gdiplus::REAL>(lines.size());
+  Gdiplus::REAL y = box.Y;
+  if (spare > 0 && format.GetLineAlignment() == Gdiplus::StringAlignmentCenter) y += spare / 2;
+  if (spare > 0 && format.GetLineAlignment() == Gdiplus::StringAlignmentFar) y += spare;
+  for (const std::wstring& piece : lines) {
+    path.AddString(piece.c_str(), static_cast<INT>(piece.size()), font.family.get(), font.style, font.size,
+                   Gdiplus::RectF(box.X, y, box.Width, lineHeight), &line);
+    y += lineHeight;
+  }
+}
+
+}  // namespace
+
 void DrawText(Gdiplus::Graphics& g, const std::wstring& text, Gdiplus::ARGB color, const Gdiplus::StringFormat& format,
               const StyleFont& font, const Gdiplus::RectF& box) {
   if (text.empty() || !font.font) return;
@@ -123,24 +199,8 @@ void DrawText(Gdiplus::Graphics& g, const std::wstring& text, Gdiplus::ARGB colo
     g.DrawString(text.c_str(), static_cast<INT>(text.size()), font.font.get(), box, &format, &brush);
     return;
   }
-  // The vertical alignment is applied here from the measured text height: Wine's text-to-path conversion
-  // ignores the line alignment and would put every caption at the top of its rectangle.
-  Gdiplus::StringFormat topAligned(&format);
-  topAligned.SetLineAlignment(Gdiplus::StringAlignmentNear);
-  Gdiplus::RectF placed = box;
-  Gdiplus::StringAlignment line = format.GetLineAlignment();
-  if (line != Gdiplus::StringAlignmentNear) {
-    Gdiplus::RectF bounds;
-    g.MeasureString(text.c_str(), static_cast<INT>(text.size()), font.font.get(), box, &topAligned, &bounds);
-    Gdiplus::REAL spare = box.Height - bounds.Height;
-    Gdiplus::REAL offset = line == Gdiplus::StringAlignmentCenter ? spare / 2 : spare;
-    if (offset > 0) {
-      placed.Y += offset;
-      placed.Height -= offset;
-    }
-  }
   Gdiplus::GraphicsPath path;
-  path.AddString(text.c_str(), static_cast<INT>(text.size()), font.family.get(), font.style, font.size, placed, &topAligned);
+  AddTextLines(path, g, text, font, format, box);
   g.FillPath(&brush, &path);
 }
 

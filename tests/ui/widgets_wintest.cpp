@@ -181,6 +181,50 @@ TEST_F(Widgets, TextHonoursTheVerticalAlignmentOfItsStyle) {
   }
 }
 
+// Separate bands of inked rows: the number of text lines drawn.
+int InkedLines(const Surface& s) {
+  int lines = 0;
+  bool previous = false;
+  for (int y = 0; y < s.Height(); ++y) {
+    bool inked = false;
+    for (int x = 0; x < s.Width() && !inked; ++x) inked = Surface::Alpha(s.At(x, y)) != 0;
+    if (inked && !previous) ++lines;
+    previous = inked;
+  }
+  return lines;
+}
+
+TEST_F(Widgets, LongTextWrapsOverSeveralLinesButCaptionsStayOnOne) {
+  const std::wstring longText = L"\u8fd9\u662f\u4e00\u6bb5\u5f88\u957f\u7684\u8bf4\u660e\u6587\u5b57\uff0c"
+                                L"\u4f1a\u81ea\u52a8\u6362\u884c\uff0c\u76f4\u5230\u586b\u6ee1\u6574\u4e2a"
+                                L"\u533a\u57df\u4e3a\u6b62\u3002";
+  struct Case {
+    bool underline;
+  } cases[] = {{false}, {true}};
+  for (const auto& c : cases) {
+    Surface s(120, 100);
+    StyleSet st = DefaultStyleSet();
+    st[0].fillColor = 0x00FFFFFF;
+    st[0].vAlign = 0;
+    st[0].fontSize = 14;
+    st[0].underline = c.underline;
+    CTextResource text(1, &st, longText);
+    text.SetRect(0, 0, 120, 100);
+    text.Draw(s.Dc());
+    EXPECT_GE(InkedLines(s), 3) << "underline " << c.underline;
+  }
+  Surface s(120, 100);
+  StyleSet st = DefaultStyleSet();
+  for (auto& x : st) {
+    x.fillColor = 0x00FFFFFF;
+    x.fontSize = 14;
+  }
+  CButtonResource button(1, longText, &st);
+  button.SetRect(0, 0, 120, 100);
+  button.Draw(s.Dc());
+  EXPECT_EQ(InkedLines(s), 1);
+}
+
 TEST_F(Widgets, UnderlinedTextIsDrawnAndBoldWinsOverUnderline) {
   paint::StyleFont underlined, bold;
   ResourceStyle style = DefaultResourceStyle();
