@@ -145,6 +145,38 @@ TEST_F(Views, WindowIsSizedCentredHiddenAndFindsItsObjectOnlyAfterCreation) {
   EXPECT_EQ(::GetWindow(owned.Hwnd(), GW_OWNER), w.Hwnd());
 }
 
+TEST_F(Views, StoredDpiRatioDrivesLaterSizingsAndTheUiScale) {
+  { TestWindow first(nullptr, 600, 400); }  // the ratio is measured once (96 DPI under Xvfb: 1.0)
+  AppEnvironment* env = GetAppEnvironment();
+  ASSERT_DOUBLE_EQ(env->dpiRatio, 1.0);
+  env->dpiRatio = 1.25;  // as measured on a 120-DPI display
+  struct Restore {
+    ~Restore() {
+      GetAppEnvironment()->dpiRatio = 1.0;
+      GetAppEnvironment()->scale = 1.0;
+    }
+  } restore;
+  RECT work{};
+  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  ASSERT_GT(work.right - work.left, work.bottom - work.top);  // Xvfb's screen is landscape
+  TestWindow w(nullptr, 600, 400);
+  RECT r{};
+  ::GetWindowRect(w.Hwnd(), &r);
+  EXPECT_EQ(r.right - r.left, 750);
+  EXPECT_EQ(r.bottom - r.top, 500);
+  EXPECT_DOUBLE_EQ(env->scale, 1.25);
+  EXPECT_TRUE(w.Resize(400, 200));
+  ::GetWindowRect(w.Hwnd(), &r);
+  EXPECT_EQ(r.right - r.left, 500);
+  EXPECT_EQ(r.bottom - r.top, 250);
+  EXPECT_EQ(r.left, work.right / 2 - 250);
+  env->dpiRatio = 0.9;  // never smaller than the design size
+  EXPECT_TRUE(w.Resize(600, 400));
+  ::GetWindowRect(w.Hwnd(), &r);
+  EXPECT_EQ(r.right - r.left, 600);
+  EXPECT_DOUBLE_EQ(env->scale, 1.0);
+}
+
 TEST_F(Views, ResizeChangesTheSizeAndCentresAgain) {
   TestWindow w(nullptr, 600, 400);
   RECT work{};
