@@ -34,6 +34,13 @@ void DrawImageInto(Gdiplus::Graphics& g, Gdiplus::Image* image, const ui::Rect& 
 
 bool HasSize(Gdiplus::Image* image) { return image && image->GetWidth() > 0 && image->GetHeight() > 0; }
 
+// A button's icon or a checkbox's box: the picture fitted at one end of `r`; `fitted` is left as it was
+// when there is nothing to fit.
+void FitAtEnd(Gdiplus::Image* image, const ui::Rect& r, bool right, ui::Rect* fitted) {
+  if (!HasSize(image) || r.Width() <= 0 || r.Height() <= 0) return;
+  *fitted = ui::IconFit(r, image->GetWidth(), image->GetHeight(), right);
+}
+
 void SetCaptionFormat(Gdiplus::StringFormat& format, const ResourceStyle& style, bool wrap, bool centreVertically) {
   format.SetAlignment(paint::Alignment(style.hAlign));
   format.SetLineAlignment(centreVertically ? Gdiplus::StringAlignmentCenter : paint::Alignment(style.vAlign));
@@ -127,9 +134,7 @@ void CButtonResource::FitIcon() {
   // The icon follows the state it was fitted in; a later state change keeps the rectangle. A button laid
   // out while disabled is fitted to its disabled picture, or it would never show one.
   if (state < kStateNormal || state > kStateDisabled) return;
-  Gdiplus::Image* image = stateImages_[state];
-  if (!HasSize(image) || rect.Width() <= 0 || rect.Height() <= 0) return;
-  iconRect_ = ui::IconFit(rect, image->GetWidth(), image->GetHeight(), CurrentStyle().imageOnRight == 1);
+  FitAtEnd(stateImages_[state], rect, CurrentStyle().imageOnRight == 1, &iconRect_);
 }
 
 bool CButtonResource::SetRect(int32_t left, int32_t top, int32_t right, int32_t bottom) {
@@ -181,9 +186,7 @@ CCheckboxResource::CCheckboxResource(int32_t id, const StyleSet* given, const st
 }
 
 void CCheckboxResource::FitBox() {
-  Gdiplus::Image* image = checked == 1 ? checkedImage_ : checked == 0 ? uncheckedImage_ : nullptr;
-  if (!HasSize(image) || rect.Width() <= 0 || rect.Height() <= 0) return;
-  boxRect_ = ui::IconFit(rect, image->GetWidth(), image->GetHeight(), CurrentStyle().imageOnRight == 1);
+  FitAtEnd(BoxImage(), rect, CurrentStyle().imageOnRight == 1, &boxRect_);
 }
 
 bool CCheckboxResource::SetRect(int32_t left, int32_t top, int32_t right, int32_t bottom) {
@@ -202,8 +205,7 @@ bool CCheckboxResource::Draw(HDC dc) {
   paint::StyleFont font = paint::MakeFont(style, UiScale());
   ui::FloatBox box = ui::TextBesideIcon(rect, boxRect_, style.imageOnRight == 1);
   paint::DrawText(*g, caption, style.textColor, format, font, ToRectF(box));
-  Gdiplus::Image* image = checked == 1 ? checkedImage_ : checked == 0 ? uncheckedImage_ : nullptr;
-  DrawImageInto(*g, image, boxRect_);
+  DrawImageInto(*g, BoxImage(), boxRect_);
   return true;
 }
 

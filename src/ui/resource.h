@@ -122,6 +122,8 @@ class CCheckboxResource : public CImageResource {
 
  private:
   void FitBox();
+  // The picture of the checked flag: checked 1, unchecked 0, none for any other value.
+  Gdiplus::Image* BoxImage() const { return checked == 1 ? checkedImage_ : checked == 0 ? uncheckedImage_ : nullptr; }
   Gdiplus::Image* checkedImage_;
   Gdiplus::Image* uncheckedImage_;
   ui::Rect boxRect_;

@@ -285,11 +285,15 @@ TEST_F(Views, PagePressAndReleasePostClicksAndDragTheWindowFromAnythingElse) {
     ::SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, At(c.x, c.y));
     EXPECT_EQ(v.drags, c.drags) << c.name;
     int32_t index = v.HitTest(At(c.x, c.y));
-    if (c.pressed >= 0) EXPECT_EQ(v.State(index), c.pressed) << c.name;
+    if (c.pressed >= 0) {
+      EXPECT_EQ(v.State(index), c.pressed) << c.name;
+    }
     ::SendMessageW(h, WM_LBUTTONUP, 0, At(c.x, c.y));
     std::vector<WPARAM> indexes;
     EXPECT_EQ(PostedClicks(h, &indexes), c.posts) << c.name;
-    if (c.posts) EXPECT_EQ(indexes[0], static_cast<WPARAM>(index)) << c.name;
+    if (c.posts) {
+      EXPECT_EQ(indexes[0], static_cast<WPARAM>(index)) << c.name;
+    }
   }
   // The press made the main window non-topmost.
   EXPECT_FALSE(::GetWindowLongPtrW(h, GWL_EXSTYLE) & WS_EX_TOPMOST);

@@ -17,6 +17,7 @@
 #include "ui/edit_resource.h"
 #include "ui/movie_resource.h"
 #include "ui/resource_mgr.h"
+#include "../ui_support.h"
 
 namespace {
 
@@ -270,31 +271,6 @@ class GalleryWindow : public IBaseWindow {
   IBaseView* view = nullptr;
 };
 
-bool SavePng(HDC dc, HBITMAP bitmap, const std::wstring& path) {
-  Gdiplus::Bitmap copy(bitmap, nullptr);
-  UINT count = 0, size = 0;
-  Gdiplus::GetImageEncodersSize(&count, &size);
-  std::vector<unsigned char> buffer(size);
-  auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
-  Gdiplus::GetImageEncoders(count, size, codecs);
-  for (UINT i = 0; i < count; ++i)
-    if (std::wstring(codecs[i].MimeType) == L"image/png") return copy.Save(path.c_str(), &codecs[i].Clsid, nullptr) == Gdiplus::Ok;
-  (void)dc;
-  return false;
-}
-
-void Pump(DWORD ms) {
-  DWORD end = ::GetTickCount() + ms;
-  while (static_cast<int32_t>(end - ::GetTickCount()) > 0) {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      ::TranslateMessage(&msg);
-      ::DispatchMessageW(&msg);
-    }
-    ::Sleep(10);
-  }
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -321,20 +297,13 @@ int wmain(int argc, wchar_t** argv) {
       fwprintf(stderr, L"ui_gallery: a skin picture is missing\n");
       rc = 1;
     }
-    // The off-screen rendering, exactly as PaintDirect composes it.
-    HDC screen = ::GetDC(nullptr);
-    HDC mem = ::CreateCompatibleDC(screen);
-    HBITMAP bitmap = ::CreateCompatibleBitmap(screen, kWidth, kHeight);
-    HGDIOBJ old = ::SelectObject(mem, bitmap);
-    window.view->DrawResources(mem);
-    ::SelectObject(mem, old);
-    if (!SavePng(mem, bitmap, argv[1])) {
+    // The off-screen rendering, composed as the views compose it.
+    Surface surface(kWidth, kHeight);
+    window.view->DrawResources(surface.Dc());
+    if (!surface.SavePng(argv[1])) {
       fwprintf(stderr, L"ui_gallery: could not write the PNG\n");
       rc = 1;
     }
-    ::DeleteObject(bitmap);
-    ::DeleteDC(mem);
-    ::ReleaseDC(nullptr, screen);
 
     if (showMs) {
       ::SetWindowPos(window.Hwnd(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
@@ -343,7 +312,7 @@ int wmain(int argc, wchar_t** argv) {
       popup.view = new PopupView(popup.Hwnd(), mgr);
       ::SetWindowPos(popup.Hwnd(), nullptr, 760, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
       ::ShowWindow(popup.Hwnd(), SW_SHOWNA);
-      Pump(showMs);
+      PumpFor(showMs);
     }
   }
   mgr->Release();
