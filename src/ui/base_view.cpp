@@ -158,8 +158,8 @@ LRESULT IBaseView::OnButtonUp(Protocol protocol, WPARAM wParam, LPARAM lParam) {
   if (resources_.empty()) return result;
   int32_t index = HitTest(lParam);
   const IBaseResource* hit = resources_[index];
-  bool posts = protocol == Protocol::MainPage ? hit->type != kTypeIcon && !IsDisabledButton(hit)
-                                              : hit->type == kTypeButton && !IsDisabledButton(hit);
+  bool buttonsOnly = protocol == Protocol::Reminder || protocol == Protocol::Popup;
+  bool posts = !IsDisabledButton(hit) && (buttonsOnly ? hit->type == kTypeButton : hit->type != kTypeIcon);
   if (posts) ::PostMessageW(hwnd_, kMsgResourceClick, static_cast<WPARAM>(index), lParam);
   return result;
 }

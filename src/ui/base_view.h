@@ -15,8 +15,10 @@ constexpr UINT kMsgResourceClick = WM_APP + 107;  // wParam: index in the view's
 
 class IBaseView {
  public:
-  // Which input protocol a view follows: the four main-window pages drop the topmost state on a press;
-  // the reminder page posts clicks for buttons only; popups cannot be dragged.
+  // Which input protocol a view follows. Page: hover, press and drag, clicks posted for everything but
+  // icons and disabled buttons; MainPage: the same, and a press drops the window's topmost state (the
+  // four pages of the main window); Reminder: like Page, but clicks are posted for buttons only; Popup:
+  // clicks for buttons only, and no drag.
   enum class Protocol { Page, MainPage, Reminder, Popup };
 
   IBaseView(HWND hwnd, IResourceMgr* resourceMgr);

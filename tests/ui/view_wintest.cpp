@@ -349,6 +349,40 @@ TEST_F(Views, PopupCannotBeDraggedAndPostsClicksForButtonsOnly) {
   EXPECT_EQ(v.State(2), kStateNormal);
 }
 
+TEST_F(Views, ProtocolsDifferInDragClickPostingAndTopmost) {
+  using P = TestView::Protocol;
+  struct Case {
+    const char* name;
+    P protocol;
+    int drags;          // press on the background
+    int backgroundPosts, checkboxPosts;
+    bool staysTopmost;
+  } cases[] = {
+      {"page", P::Page, 1, 1, 1, true},
+      {"main-window page", P::MainPage, 1, 1, 1, false},
+      {"reminder", P::Reminder, 1, 0, 0, true},
+      {"popup", P::Popup, 0, 0, 0, true},
+  };
+  for (const auto& c : cases) {
+    auto w = MakeWindow(c.protocol);
+    TestView& v = ViewOf(*w);
+    HWND h = w->Hwnd();
+    ::SetWindowPos(h, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ::SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, At(400, 300));
+    ::SendMessageW(h, WM_LBUTTONUP, 0, At(400, 300));
+    EXPECT_EQ(v.drags, c.drags) << c.name;
+    EXPECT_EQ(PostedClicks(h), c.backgroundPosts) << c.name;
+    ::SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, At(60, 105));
+    ::SendMessageW(h, WM_LBUTTONUP, 0, At(60, 105));
+    EXPECT_EQ(v.drags, c.drags) << c.name << ": a checkbox never drags";
+    EXPECT_EQ(PostedClicks(h), c.checkboxPosts) << c.name;
+    ::SendMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, At(60, 25));
+    ::SendMessageW(h, WM_LBUTTONUP, 0, At(60, 25));
+    EXPECT_EQ(PostedClicks(h), 1) << c.name << ": every protocol posts for a button";
+    EXPECT_EQ((::GetWindowLongPtrW(h, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0, c.staysTopmost) << c.name;
+  }
+}
+
 TEST_F(Views, LayeredPaintMakesThePopupLayeredAndDirectPaintShowsTheResources) {
   auto main = MakeWindow(TestView::Protocol::MainPage);
   auto popup = MakeWindow(TestView::Protocol::Popup, main->Hwnd());
