@@ -87,15 +87,16 @@ TEST(LoggerDeployment, EachSdkVariantLeavesTheLoggerInItsState) {
     bool records;
     bool services;
     bool started;  // yelkCreate was called
+    bool kept;     // the start-up block was kept: Release frees the handle, Init restarts the SDK
   } cases[] = {
-      {"complete SDK", kArchiveSdk, true, true, true},
-      {"no yelkSetMidVersion: still starts", kArchiveNoMidVersion, true, true, true},
-      {"no yelkSetSensorUrl: binding fails before start-up", kArchiveNoSensorUrl, false, true, false},
-      {"yelkSetAppInfo refuses: start-up fails", kArchiveFailAppInfo, false, true, true},
-      {"no yelkCLTFree: record block missing", kArchiveNoRecordFree, false, true, true},
-      {"no archive resource", kArchiveMissing, false, false, false},
-      {"truncated archive, nothing left by an earlier run", kArchiveTruncated, false, false, false},
-      {"not a zip, nothing left by an earlier run", kArchiveNotAZip, false, false, false},
+      {"complete SDK", kArchiveSdk, true, true, true, true},
+      {"no yelkSetMidVersion: still starts", kArchiveNoMidVersion, true, true, true, true},
+      {"no yelkSetSensorUrl: binding fails before start-up", kArchiveNoSensorUrl, false, true, false, false},
+      {"yelkSetAppInfo refuses: start-up fails", kArchiveFailAppInfo, false, true, true, false},
+      {"no yelkCLTFree: record block missing", kArchiveNoRecordFree, false, true, true, true},
+      {"no archive resource", kArchiveMissing, false, false, false, false},
+      {"truncated archive, nothing left by an earlier run", kArchiveTruncated, false, false, false, false},
+      {"not a zip, nothing left by an earlier run", kArchiveNotAZip, false, false, false, false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -114,6 +115,12 @@ TEST(LoggerDeployment, EachSdkVariantLeavesTheLoggerInItsState) {
     if (!c.services) EXPECT_FALSE(FileExists(machine.SdkFolder() + L"Yelk.dll"));
     // The as-user fallback never uses the given verb; it reports false whatever happens.
     EXPECT_FALSE(logger->OpenAsUser("open", "", "", "", SW_SHOWNORMAL));
+
+    EXPECT_TRUE(logger->Release());
+    logger->Init();
+    calls = machine.CallList();
+    EXPECT_EQ(Count(calls, "yelkFree"), c.kept ? 1u : 0u);
+    EXPECT_EQ(Count(calls, "yelkCreate"), (c.started ? 1u : 0u) + (c.kept ? 1u : 0u));
   }
 }
 
@@ -405,9 +412,9 @@ TEST(LoggerCrash, TheCrashCallbackReturnsWhileAnotherThreadIsStuckInTheLogger) {
     logger->ClearProperties();
     logger->TrackEvent("vStuck");  // holds the logger's lock for 8 s inside the SDK
   });
-  ASSERT_TRUE(WaitUntil([&] { return Count(machine.CallList(), "crash-callback-returned") == 1; }, 7000))
-      << "the crash callback is still waiting for the logger";
+  bool callbackReturned = WaitUntil([&] { return Count(machine.CallList(), "crash-callback-returned") == 1; }, 12000);
   stuck.join();
+  ASSERT_TRUE(callbackReturned) << "the crash callback never returned";
 
   Strings calls = machine.CallList();
   auto returned = std::find(calls.begin(), calls.end(), "crash-callback-returned");
