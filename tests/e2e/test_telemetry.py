@@ -46,6 +46,43 @@ class TelemetryTest(h.InstallerTestCase):
             self.assertIn(event["serial"] // 100, range(before % 10**7, after % 10**7 + 1), event["event"])
             self.assertEqual(event["serial"] % 100, number % 100, event["event"])
         self.assertEqual(sorted(r["seq"] for r in records), [r["seq"] for r in records])
+        calls = [c["call"] for c in h.read_records(os.path.join(h.sdk_folder(), "calls.jsonl"))]
+        self.assertNotIn("Yelk.exe", calls, "the installer never starts the SDK's program")
+
+    def test_a_crash_reported_by_the_sdk_reaches_it_as_the_four_crash_steps(self):
+        exe = h.place_installer(PACKAGE + ".exe")
+        dump = h.drive_c("vexra-tests", "crash.dmp")
+        with open(dump, "wb") as f:
+            f.write(b"MDMP")
+        os.environ.update(YELK_CRASH_DUMP=h.winpath(dump), YELK_CRASH_DELAY_MS="300")
+        try:
+            proc = h.start(h.WINTOOL, "run", h.winpath(exe))
+        finally:
+            del os.environ["YELK_CRASH_DUMP"], os.environ["YELK_CRASH_DELAY_MS"]
+        try:
+            self.assertTrue(h.wait_main_window())
+            deadline = time.time() + 30
+            while time.time() < deadline and not any(r.get("event") == "vSoftDump" for r in h.read_records()):
+                time.sleep(0.2)
+            # The installer goes on after the SDK's report and still ends its run as usual.
+            self.assertTrue(h.close_main_window())
+            out, _ = proc.communicate(timeout=120)
+        finally:
+            if proc.poll() is None:
+                proc.kill()
+        self.assertIn("exit 0", out.decode())
+
+        records = h.read_records()
+        dump_index = next(i for i, r in enumerate(records) if r.get("event") == "vSoftDump")
+        crash = records[dump_index - 2:dump_index + 2]
+        self.assertEqual([r["field_list"] for r in crash[:2]], [
+            [(50, 1), (51, b"0001"), (52, b"0001"), (55, h.winpath(dump).encode())],
+            [(50, 4), (51, b"0001"), (52, b"0002")],
+        ])
+        self.assertEqual(crash[2]["properties"], [])
+        self.assertEqual((crash[3]["event"], crash[3]["properties"]),
+                         ("vSoftQuit", [{"name": "event_name", "type": "string", "value": "软件崩溃"}]))
+        self.assertEqual(records[-1]["properties"][0]["value"], "软件退出")
 
 
 if __name__ == "__main__":
