@@ -120,14 +120,22 @@ int EnvInt(const wchar_t* name, int fallback) {
   return value.empty() ? fallback : std::atoi(value.c_str());
 }
 
+// Set once a stalled event has begun (YELK_STALL_EVENT).
+HANDLE StallBegun() {
+  static HANDLE event = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  return event;
+}
+
 struct CrashRequest {
   CrashCallback callback;
   std::wstring dump;
   int delayMs;
+  bool afterStall;
 };
 
 DWORD WINAPI CrashThread(void* arg) {
   auto* request = static_cast<CrashRequest*>(arg);
+  if (request->afterStall) ::WaitForSingleObject(StallBegun(), 30000);
   ::Sleep(request->delayMs);
   LogCall(Call("crash-callback").Int("thread", ::GetCurrentThreadId()));
   request->callback(static_cast<int>(0xC0000005), request->dump.c_str());
@@ -202,14 +210,16 @@ YELK_API int yelkSetPriCcertificate(const char* key) {
 }
 
 // Keeps the callback. When YELK_CRASH_DUMP names a dump file, a thread of the SDK's own calls it once,
-// YELK_CRASH_DELAY_MS (default 500) milliseconds later, as the real SDK does after a crash.
+// YELK_CRASH_DELAY_MS (default 500) milliseconds later, as the real SDK does after a crash; with
+// YELK_CRASH_AFTER_STALL set, that delay starts only once a stalled event has begun.
 YELK_API int yelkEnableCrashReport(CrashCallback callback, void* context) {
   LogCall(Call("yelkEnableCrashReport").Int("context", context != nullptr));
   std::string dump = yelklog::Env(L"YELK_CRASH_DUMP");
   if (callback && !dump.empty() && !g_crashStarted.exchange(true)) {
     wchar_t wide[1024] = {};
     ::MultiByteToWideChar(CP_UTF8, 0, dump.c_str(), -1, wide, 1023);
-    auto* request = new CrashRequest{callback, wide, EnvInt(L"YELK_CRASH_DELAY_MS", 500)};
+    auto* request = new CrashRequest{callback, wide, EnvInt(L"YELK_CRASH_DELAY_MS", 500),
+                                     !yelklog::Env(L"YELK_CRASH_AFTER_STALL").empty()};
     HANDLE thread = ::CreateThread(nullptr, 0, &CrashThread, request, 0, nullptr);
     if (thread) ::CloseHandle(thread);
     else delete request;
@@ -260,6 +270,7 @@ YELK_API int yelkCLTSensorWriteEvent(void* record, const char* name, int serial)
   std::string stall = yelklog::Env(L"YELK_STALL_EVENT");
   if (!stall.empty() && stall == r->event) {
     LogCall(Call("stall-begin"));
+    ::SetEvent(StallBegun());
     ::Sleep(EnvInt(L"YELK_STALL_MS", 5000));
     LogCall(Call("stall-end"));
   }

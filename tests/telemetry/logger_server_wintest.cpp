@@ -405,7 +405,8 @@ TEST(LoggerCrash, TheCrashCallbackReturnsWhileAnotherThreadIsStuckInTheLogger) {
   ScopedEnv stallMs(L"YELK_STALL_MS", L"8000");
   {
     ScopedEnv trigger(L"YELK_CRASH_DUMP", machine / L"crash.dmp");
-    ScopedEnv delay(L"YELK_CRASH_DELAY_MS", L"1000");
+    ScopedEnv afterStall(L"YELK_CRASH_AFTER_STALL", L"1");
+    ScopedEnv delay(L"YELK_CRASH_DELAY_MS", L"200");
     logger = machine.Logger();
   }
   std::thread stuck([&] {
