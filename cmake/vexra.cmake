@@ -33,7 +33,12 @@ function(vexra_win_test name)
     return()
   endif()
   add_executable(${name} ${ARGN})
-  target_link_libraries(${name} PRIVATE vexra_win GTest::gtest_main GTest::gmock)
+  target_sources(${name} PRIVATE "${CMAKE_SOURCE_DIR}/tests/support/win_test_main.cpp")
+  target_link_libraries(${name} PRIVATE vexra_win GTest::gtest GTest::gmock)
   set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "${VEXRA_WINRUN}")
   add_test(NAME ${name} COMMAND ${name})
+  # The Wine suites share the prefix with the installer runs: its application-data folder (settings,
+  # SDK folder and record log), the product's uninstall entry and per-run folders named by the second.
+  # None of them runs beside another or beside an installer run.
+  set_tests_properties(${name} PROPERTIES RESOURCE_LOCK installer)
 endfunction()

@@ -133,6 +133,7 @@ std::wstring GetAppDataFolder() {
 namespace {
 
 bool g_ownsRunFolder = false;
+bool g_runFolderMade = false;
 
 std::vector<std::wstring> VolumeMountPaths() {
   std::vector<std::wstring> paths;
@@ -189,11 +190,12 @@ std::wstring MakeRunFolder() {
 
 const std::wstring& GetRunFolder() {
   static const std::wstring folder = MakeRunFolder();
+  g_runFolderMade = true;
   return folder;
 }
 
 void RemoveRunFolder() {
-  if (!GetRunFolder().empty() && g_ownsRunFolder) DeleteTree(GetRunFolder());
+  if (g_runFolderMade && g_ownsRunFolder && !GetRunFolder().empty()) DeleteTree(GetRunFolder());
 }
 
 std::string Md5HexOfFile(const std::wstring& path) {

@@ -11,7 +11,7 @@
 #include "platform/error.h"
 #include "platform/file_stream.h"
 #include "platform/files.h"
-#include "telemetry/sdk_entry_name.h"
+#include "platform/archive_entry.h"
 
 namespace {
 

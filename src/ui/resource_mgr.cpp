@@ -7,16 +7,12 @@
 // after unzip.h: iowin32.h relies on the declarations it brings in
 #include "minizip/iowin32.h"
 #include "platform/encoding.h"
+#include "platform/archive_entry.h"
 #include "platform/error.h"
 #include "platform/file_stream.h"
 #include "platform/files.h"
 #include "platform/scoped.h"
 #include "telemetry/logger_server.h"
-
-bool IsPlainEntryName(const std::wstring& name) {
-  if (name.empty() || name == L"." || name == L"..") return false;
-  return name.find_first_of(L"\\/:") == std::wstring::npos;
-}
 
 namespace {
 

@@ -37,6 +37,3 @@ constexpr size_t kExpectedSkinFiles = 15;
 // A complete manager, or null when it could not be built (every failure has been reported by event).
 IResourceMgr* CreateResourceManager(const ResourceMgrSource& source = ResourceMgrSource());
 
-// An entry name of the skin archive that may be written into the unpack folder: a plain file name,
-// no folder part, no drive, nothing that walks out of the folder.
-bool IsPlainEntryName(const std::wstring& name);

@@ -6,6 +6,7 @@
 #include "minizip/zip.h"
 // after zip.h: iowin32.h relies on the declarations it brings in
 #include "minizip/iowin32.h"
+#include "platform/archive_entry.h"
 #include "platform/encoding.h"
 #include "ui_support.h"
 

@@ -1,4 +1,4 @@
-#include "telemetry/sdk_entry_name.h"
+#include "platform/archive_entry.h"
 
 #include <gtest/gtest.h>
 
