@@ -4,17 +4,12 @@
 #include <cstdio>
 #include <string>
 
-#include "telemetry/logger_server.h"
+#include "../support/null_logger.h"
 
 namespace {
 
-class RecordingLogger : public ILoggerServer {
+class RecordingLogger : public NullLogger {
  public:
-  bool ReportAction(const std::string&, const std::string&, const std::string&) override { return true; }
-  bool ReportLifecycle(int32_t, const std::string&, const std::string&, const std::string&, const std::string&,
-                       const std::vector<std::string>&) override {
-    return true;
-  }
   bool TrackEvent(const std::string& name) override {
     // One line: the name, then name=value properties in the order they were set.
     std::printf("event.%d=%s%s\n", count_++, name.c_str(), properties_.c_str());
@@ -30,17 +25,6 @@ class RecordingLogger : public ILoggerServer {
   }
   void SetStringProperty(const std::string& name, const std::string& value) override {
     properties_ += "|" + name + "=" + value;
-  }
-  bool ReportLaunch(int32_t, const std::string&, const std::string&, const std::string&) override { return true; }
-  std::string BuildHttpData(void*, const std::string&) override { return std::string(); }
-  std::string DecryptData(const std::string&) override { return std::string(); }
-  std::string GetMid() override { return std::string(); }
-  std::string GetMidEx(int32_t) override { return std::string(); }
-  void Init() override {}
-  bool Release() override { return true; }
-  bool OpenUrl(const std::string&) override { return false; }
-  bool OpenAsUser(const std::string&, const std::string&, const std::string&, const std::string&, int) override {
-    return false;
   }
 
  private:

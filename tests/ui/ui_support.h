@@ -12,7 +12,7 @@
 
 #include <ostream>
 
-#include "telemetry/logger_server.h"
+#include "../support/null_logger.h"
 #include "ui/geometry.h"
 
 namespace ui {
@@ -88,7 +88,7 @@ inline void PrintTo(const RecordedEvent& e, std::ostream* os) {
 }
 
 // Records TrackEvent with the text properties staged since the last ClearProperties.
-class RecordingLogger : public ILoggerServer {
+class RecordingLogger : public NullLogger {
  public:
   std::vector<RecordedEvent> events;
 
@@ -107,23 +107,6 @@ class RecordingLogger : public ILoggerServer {
   void SetIntProperty(const std::string& n, int32_t) override { staged_.emplace_back(n, "<int>"); }
   void SetBoolProperty(const std::string& n, bool) override { staged_.emplace_back(n, "<bool>"); }
   int extraProperties = 0;  // events that carried more than one property
-
-  bool ReportAction(const std::string&, const std::string&, const std::string&) override { return false; }
-  bool ReportLifecycle(int32_t, const std::string&, const std::string&, const std::string&, const std::string&,
-                       const std::vector<std::string>&) override {
-    return false;
-  }
-  bool ReportLaunch(int32_t, const std::string&, const std::string&, const std::string&) override { return false; }
-  std::string BuildHttpData(void*, const std::string&) override { return {}; }
-  std::string DecryptData(const std::string&) override { return {}; }
-  std::string GetMid() override { return {}; }
-  std::string GetMidEx(int32_t) override { return {}; }
-  void Init() override {}
-  bool Release() override { return true; }
-  bool OpenUrl(const std::string&) override { return false; }
-  bool OpenAsUser(const std::string&, const std::string&, const std::string&, const std::string&, int) override {
-    return false;
-  }
 
  private:
   std::vector<std::pair<std::string, std::string>> staged_;
