@@ -1,0 +1,216 @@
+#include "api/vendor_api.h"
+
+#include <winsock2.h>
+#include <windows.h>
+
+#include <atomic>
+#include <memory>
+#include <vector>
+
+#include "api/api_answers.h"
+#include "app/app_info.h"
+#include "endpoints.h"
+#include "net/app_environment.h"
+#include "net/http_client.h"
+#include "platform/encoding.h"
+#include "platform/error.h"
+#include "platform/system.h"
+#include "platform/thread.h"
+
+namespace {
+
+constexpr int32_t kApiTimeoutMs = 5000;
+constexpr DWORD kPassPauseMs = 300;
+constexpr int kServerInfoPasses = 3;
+
+// The fetch thread of a holder. Its cancel flag is set only when the holder is destroyed; at process
+// exit the holder waits 1 ms for the thread and then terminates it, since a thread blocked in a
+// connect to an unreachable host would otherwise hold the exit for seconds.
+template <class Holder>
+class CFetchThread : public CMorvelBasedThread {
+ public:
+  explicit CFetchThread(Holder* holder) : holder_(holder) { Start(); }
+  ~CFetchThread() override {
+    cancel_.store(true);
+    RequestStop();
+    if (!WaitFor(1)) ::TerminateThread(ThreadHandle(), 1);
+    Join();
+  }
+  bool Cancelled() const { return cancel_.load(); }
+  void ThrowIfCancelled() const {
+    if (cancel_.load()) throw MorvelError("user cancel");
+  }
+
+ protected:
+  unsigned Run() override {
+    try {
+      holder_->Fetch(*this);
+    } catch (...) {
+      holder_->SetState(Failed);
+    }
+    return 0;
+  }
+
+ private:
+  Holder* holder_;
+  std::atomic<bool> cancel_{false};
+};
+
+class CPkgInfo : public IPkgInfo {
+ public:
+  CPkgInfo() : thread_(new CFetchThread<CPkgInfo>(this)) {}
+  ~CPkgInfo() override { thread_.reset(); }
+
+  int32_t GetState() override { return state_.load(); }
+  int64_t GetSize() override { return record_.size; }
+  int64_t GetInstallationSize() override { return record_.installationSize; }
+  const char* GetVersionCode() override { return Locked(record_.versionCode); }
+  int32_t GetUrlCount() override {
+    CXMutexLock lock(mutex_);
+    return static_cast<int32_t>(record_.urls.size());
+  }
+  const char* GetUrl(int32_t index) override {
+    CXMutexLock lock(mutex_);
+    if (index < 0 || index >= static_cast<int32_t>(record_.urls.size())) return nullptr;
+    return record_.urls[static_cast<size_t>(index)].c_str();
+  }
+  const char* GetMd5() override { return Locked(record_.md5); }
+  void Clear() override {
+    record_.softwareCode.clear();
+    record_.versionCode.clear();
+    record_.md5.clear();
+    record_.size = 0;
+    record_.installationSize = 0;
+    record_.urls.clear();
+  }
+
+  void SetState(int32_t s) { state_.store(s); }
+
+  void Fetch(const CFetchThread<CPkgInfo>& thread) {
+    std::string version = WideToUtf8(GetAppInfo() ? GetAppInfo()->GetProductVersion(L"") : std::wstring());
+    std::string path = BuildPkgInfoPath(version, Is64BitWindows());
+    std::string body;
+    // Without an answer nothing downstream can work, so this keeps trying until the process ends; the
+    // readers decide how long they wait.
+    for (int pass = 0; body.empty(); ++pass) {
+      thread.ThrowIfCancelled();
+      if (pass > 0) ::Sleep(kPassPauseMs);
+      thread.ThrowIfCancelled();
+      body = RequestApiBody(endpoints::kApiHost, path, kApiTimeoutMs);
+      if (!body.empty()) break;
+      thread.ThrowIfCancelled();
+      body = RequestApiBody(endpoints::kApiServerIpv4, path, kApiTimeoutMs);
+    }
+    PkgInfoRecord parsed = ParsePkgInfo(body);
+    {
+      CXMutexLock lock(mutex_);
+      record_ = parsed;  // one URL at most, so its order needs no sorting
+    }
+    state_.store(Ready);
+  }
+
+ private:
+  const char* Locked(const std::string& text) {
+    CXMutexLock lock(mutex_);
+    return text.empty() ? nullptr : text.c_str();
+  }
+
+  std::atomic<int32_t> state_{Pending};
+  CXMutex mutex_;
+  PkgInfoRecord record_;
+  std::unique_ptr<CFetchThread<CPkgInfo>> thread_;
+};
+
+class CServerInfo : public IServerInfo {
+ public:
+  CServerInfo() : thread_(new CFetchThread<CServerInfo>(this)) {}
+  ~CServerInfo() override { thread_.reset(); }
+
+  int32_t GetState() override { return state_.load(); }
+  const std::string& GetWelcomeUrl() override { return record_.welcomeUrl; }
+  const std::string& GetAdvertisingAccountName() override { return record_.advertisingAccountName; }
+  bool GetTarnelOcpc() override { return record_.tarnelOcpc; }
+  const std::string& GetAppId() override { return record_.appId; }
+  const std::string& GetAppName() override { return record_.appName; }
+  void ClearWelcomeUrl() override { record_.welcomeUrl.clear(); }
+
+  void SetState(int32_t s) { state_.store(s); }
+
+  void Fetch(const CFetchThread<CServerInfo>& thread) {
+    AppEnvironment* env = GetAppEnvironment();
+    std::string channel = env ? env->GetChannel() : std::string();
+    if (channel.empty()) {
+      state_.store(Ready);
+      return;
+    }
+    std::string path = BuildServerInfoPath(channel);
+    std::string body;
+    for (int pass = 0; pass < kServerInfoPasses && body.empty(); ++pass) {
+      if (pass > 0) ::Sleep(kPassPauseMs);
+      body = RequestApiBody(endpoints::kApiHost, path, kApiTimeoutMs);
+      if (body.empty()) thread.ThrowIfCancelled();
+    }
+    ServerInfoRecord parsed = ParseServerInfo(body);  // an empty body fails the parse
+    {
+      CXMutexLock lock(mutex_);
+      record_ = parsed;
+    }
+    state_.store(Ready);
+  }
+
+ private:
+  std::atomic<int32_t> state_{Pending};
+  CXMutex mutex_;
+  ServerInfoRecord record_;
+  std::unique_ptr<CFetchThread<CServerInfo>> thread_;
+};
+
+template <class Holder>
+Holder* CreateHolder() {
+  try {
+    return new Holder();
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+}  // namespace
+
+std::string RequestApiBody(const std::string& endpoint, const std::string& path, int32_t timeoutMs) {
+  try {
+    CTCPHttp http(endpoint, endpoints::kHttpPort);
+    if (timeoutMs >= 0) {
+      http.SetRecvTimeout(timeoutMs);
+      http.SetSendTimeout(timeoutMs);
+    }
+    return http.GetBody(endpoint, path);
+  } catch (...) {
+    return std::string();
+  }
+}
+
+// The holders are released at process exit, after their threads were stopped.
+IPkgInfo* GetPkgInfo() {
+  static std::unique_ptr<CPkgInfo> holder(CreateHolder<CPkgInfo>());
+  return holder.get();
+}
+
+IServerInfo* GetServerInfo() {
+  static std::unique_ptr<CServerInfo> holder(CreateHolder<CServerInfo>());
+  return holder.get();
+}
+
+std::string FetchBannerImage(const std::string& apiHost) {
+  if (apiHost.empty()) return std::string();
+  try {
+    std::string body = RequestApiBody(apiHost, BuildInstallerConfigPath(), -1);
+    std::string url, host, path;
+    uint16_t port = 80;
+    if (body.empty() || !ParseInstallerConfig(body, &url) || url.empty()) return std::string();
+    if (!SplitImageUrl(url, &host, &port, &path)) return std::string();
+    CTCPHttp http(host, port);
+    return http.GetBody(host, path);
+  } catch (...) {
+    return std::string();
+  }
+}
