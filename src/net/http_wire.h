@@ -79,5 +79,6 @@ class MultipartForm {
   std::string boundary_;
   int64_t totalLength_ = 0;
   bool sending_ = false;
+  bool closingSent_ = false;
   std::map<std::string, Part>::const_iterator cursor_;
 };

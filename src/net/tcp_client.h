@@ -46,7 +46,7 @@ class CTCPClient {
   void SetDns(const DnsConfig& dns) { dns_ = dns; }
 
  private:
-  void ConnectThroughProxy(const sockaddr_in& target);
+  void ConnectThroughProxy();
   void ApplyTimeouts();
   bool OpenTunnel();
 
