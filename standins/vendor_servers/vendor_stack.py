@@ -13,7 +13,7 @@ Scenario (JSON), every key optional:
               route = {"package": true, "filename": text, "length": bool, "head_status": int}
                     | {"status": 30x, "location": text}
               fault = {"kind": "drop"|"stall"|"ignore_range"|"status"|"split_header"|"wrong_range"|
-                       "overlong"|"reset", "after": bytes, "status": int, "times": n, "from": offset}
+                       "overlong"|"reset"|"corrupt", "after": bytes, "status": int, "times": n, "from": offset}
   "support":  {"down": bool}
 """
 import hashlib
@@ -298,6 +298,10 @@ class Stack:
         else:
             conn.sendall(head)
         body = memoryview(data)[start:end + 1]
+        if kind == "corrupt":  # a proper-looking answer whose bytes are wrong
+            spoiled = bytearray(body)
+            spoiled[len(spoiled) // 2] ^= 0xFF
+            body = memoryview(bytes(spoiled))
         limit = len(body)
         if kind in ("drop", "stall"):
             limit = min(limit, fault.get("after", 300000))
