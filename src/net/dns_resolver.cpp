@@ -27,13 +27,19 @@ class ScopedSocket {
   SOCKET s_;
 };
 
-// The first DNS server the system is configured with, or empty. FIXED_INFO is the 584-byte record of
-// a 32-bit process; one record is enough because only the first server is asked.
+// The first DNS server the system is configured with, or empty. One FIXED_INFO record (584 bytes in a
+// 32-bit process) holds the first server; with several servers the call asks for a larger buffer,
+// which we then give it instead of giving up on the system's servers.
 std::string FirstSystemDnsServer() {
-  FIXED_INFO info;
-  ULONG size = sizeof(info);
-  if (::GetNetworkParams(&info, &size) != ERROR_SUCCESS) return std::string();
-  return info.DnsServerList.IpAddress.String;
+  std::vector<unsigned char> buffer(sizeof(FIXED_INFO));
+  ULONG size = static_cast<ULONG>(buffer.size());
+  DWORD r = ::GetNetworkParams(reinterpret_cast<FIXED_INFO*>(buffer.data()), &size);
+  if (r == ERROR_BUFFER_OVERFLOW && size > buffer.size()) {
+    buffer.resize(size);
+    r = ::GetNetworkParams(reinterpret_cast<FIXED_INFO*>(buffer.data()), &size);
+  }
+  if (r != ERROR_SUCCESS) return std::string();
+  return reinterpret_cast<FIXED_INFO*>(buffer.data())->DnsServerList.IpAddress.String;
 }
 
 // An ID nobody off the path can guess: the answer is only taken when it echoes it.
