@@ -23,23 +23,28 @@ constexpr int32_t kApiTimeoutMs = 5000;
 constexpr DWORD kPassPauseMs = 300;
 constexpr int kServerInfoPasses = 3;
 
-// The fetch thread of a holder. Its cancel flag is set only when the holder is destroyed; at process
-// exit the holder waits 1 ms for the thread and then terminates it, since a thread blocked in a
-// connect to an unreachable host would otherwise hold the exit for seconds.
+// The fetch thread of a holder. Its cancel flag is set only when the holder is stopped at exit.
 template <class Holder>
 class CFetchThread : public CMorvelBasedThread {
  public:
   explicit CFetchThread(Holder* holder) : holder_(holder) { Start(); }
   ~CFetchThread() override {
-    cancel_.store(true);
-    RequestStop();
-    if (!WaitFor(1)) ::TerminateThread(ThreadHandle(), 1);
+    Cancel();
     Join();
   }
-  bool Cancelled() const { return cancel_.load(); }
-  void ThrowIfCancelled() const {
-    if (cancel_.load()) throw MorvelError("user cancel");
+  void Cancel() {
+    cancel_.store(true);
+    RequestStop();
+    if (wake_) ::SetEvent(wake_.Get());
   }
+  // The pause between passes ends at once when the holder is stopped.
+  void Pause(DWORD ms) const {
+    if (wake_) ::WaitForSingleObject(wake_.Get(), ms);
+    else ::Sleep(ms);
+  }
+  // A cancelled fetch ends by returning, not by raising: it happens during the process's exit, where
+  // the thread should do as little as possible.
+  bool Cancelled() const { return cancel_.load(); }
 
  protected:
   unsigned Run() override {
@@ -54,6 +59,7 @@ class CFetchThread : public CMorvelBasedThread {
  private:
   Holder* holder_;
   std::atomic<bool> cancel_{false};
+  ScopedHandle wake_{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
 };
 
 class CPkgInfo : public IPkgInfo {
@@ -85,6 +91,12 @@ class CPkgInfo : public IPkgInfo {
   }
 
   void SetState(int32_t s) { state_.store(s); }
+  void Cancel() { state_.store(Failed); }
+  // Cancels the fetch and waits at most `ms` for its thread; true when it has ended.
+  bool StopFetch(DWORD ms) {
+    thread_->Cancel();
+    return thread_->WaitFor(ms);
+  }
 
   void Fetch(const CFetchThread<CPkgInfo>& thread) {
     std::string version = WideToUtf8(GetAppInfo() ? GetAppInfo()->GetProductVersion(L"") : std::wstring());
@@ -93,12 +105,11 @@ class CPkgInfo : public IPkgInfo {
     // Without an answer nothing downstream can work, so this keeps trying until the process ends; the
     // readers decide how long they wait.
     for (int pass = 0; body.empty(); ++pass) {
-      thread.ThrowIfCancelled();
-      if (pass > 0) ::Sleep(kPassPauseMs);
-      thread.ThrowIfCancelled();
+      if (pass > 0) thread.Pause(kPassPauseMs);
+      if (thread.Cancelled()) return Cancel();
       body = RequestApiBody(endpoints::kApiHost, path, kApiTimeoutMs);
       if (!body.empty()) break;
-      thread.ThrowIfCancelled();
+      if (thread.Cancelled()) return Cancel();
       body = RequestApiBody(endpoints::kApiServerIpv4, path, kApiTimeoutMs);
     }
     PkgInfoRecord parsed = ParsePkgInfo(body);
@@ -135,6 +146,12 @@ class CServerInfo : public IServerInfo {
   void ClearWelcomeUrl() override { record_.welcomeUrl.clear(); }
 
   void SetState(int32_t s) { state_.store(s); }
+  void Cancel() { state_.store(Failed); }
+  // Cancels the fetch and waits at most `ms` for its thread; true when it has ended.
+  bool StopFetch(DWORD ms) {
+    thread_->Cancel();
+    return thread_->WaitFor(ms);
+  }
 
   void Fetch(const CFetchThread<CServerInfo>& thread) {
     AppEnvironment* env = GetAppEnvironment();
@@ -146,9 +163,9 @@ class CServerInfo : public IServerInfo {
     std::string path = BuildServerInfoPath(channel);
     std::string body;
     for (int pass = 0; pass < kServerInfoPasses && body.empty(); ++pass) {
-      if (pass > 0) ::Sleep(kPassPauseMs);
+      if (pass > 0) thread.Pause(kPassPauseMs);
       body = RequestApiBody(endpoints::kApiHost, path, kApiTimeoutMs);
-      if (body.empty()) thread.ThrowIfCancelled();
+      if (body.empty() && thread.Cancelled()) return Cancel();
     }
     ServerInfoRecord parsed = ParseServerInfo(body);  // an empty body fails the parse
     {
@@ -189,15 +206,31 @@ std::string RequestApiBody(const std::string& endpoint, const std::string& path,
   }
 }
 
-// The holders are released at process exit, after their threads were stopped.
+// At process exit a holder's thread gets 1 ms to notice its cancel flag. A thread still blocked in a
+// connect or receive is left to the end of the process together with its holder: terminating it
+// could leave a C runtime or loader lock held and hang the rest of the exit, and freeing the holder
+// under a running thread would let it write into freed memory.
+template <class Holder>
+class HolderAtExit {
+ public:
+  explicit HolderAtExit(Holder* holder) : holder_(holder) {}
+  ~HolderAtExit() {
+    if (holder_ && holder_->StopFetch(1)) delete holder_;
+  }
+  Holder* Get() const { return holder_; }
+
+ private:
+  Holder* holder_;
+};
+
 IPkgInfo* GetPkgInfo() {
-  static std::unique_ptr<CPkgInfo> holder(CreateHolder<CPkgInfo>());
-  return holder.get();
+  static HolderAtExit<CPkgInfo> holder(CreateHolder<CPkgInfo>());
+  return holder.Get();
 }
 
 IServerInfo* GetServerInfo() {
-  static std::unique_ptr<CServerInfo> holder(CreateHolder<CServerInfo>());
-  return holder.get();
+  static HolderAtExit<CServerInfo> holder(CreateHolder<CServerInfo>());
+  return holder.Get();
 }
 
 std::string FetchBannerImage(const std::string& apiHost) {

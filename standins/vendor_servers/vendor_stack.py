@@ -1,7 +1,7 @@
 """Stand-in for the vendor's servers: the API service and the package CDN, driven by a scenario file.
 
-Everything listens on loopback addresses inside the network namespace the caller made (see netns.py);
-host names reach the installer through that namespace's hosts file. Python standard library only.
+Everything listens on loopback addresses inside the private test network (scripts/netns-run, see
+netns.py); host names reach the installer through that network's hosts file (hosts, next to this file). Python standard library only.
 
 Scenario (JSON), every key optional:
   "package":  {"file": path} or {"size": n, "seed": s}; "version": the version code the API publishes
@@ -25,23 +25,21 @@ import socketserver
 import threading
 import time
 
-ADDRESSES = {
-    "api.vexra.test": "127.0.10.2",
-    "api_ip": "127.0.10.1",
-    "cdn.vexra.test": "127.0.20.1",
-    "cdn2.vexra.test": "127.0.20.2",
-    "support.vexra.test": "127.0.30.1",
-    "analytics.vexra.test": "127.0.40.1",
-    "attribution.vexra.test": "127.0.40.2",
-    "www.vexra.test": "127.0.40.3",
-}
+
+def read_hosts(path=os.path.join(os.path.dirname(os.path.abspath(__file__)), "hosts")):
+    names = {}
+    with open(path) as f:
+        for line in f:
+            parts = line.split("#", 1)[0].split()
+            for name in parts[1:]:
+                names[name] = parts[0]
+    return names
+
+
+# Where each server listens: the names of the hosts file, and the API server's own address.
+ADDRESSES = dict(read_hosts(), api_ip="127.0.10.1")
 PACKAGE_PATH = "/application/soft_package/pc/41872306/software/install.exe"
 DEFAULT_URL = "http://cdn.vexra.test/pkg/VexraImgConverter_setup.exe"
-
-
-def hosts_file_text():
-    return "".join("%s %s\n" % (addr, name) for name, addr in ADDRESSES.items() if "." in name) + \
-        "127.0.0.1 localhost\n"
 
 
 def make_package(size, seed):

@@ -391,8 +391,4 @@ class RandomFaultTest(StackCase):
 
 if __name__ == "__main__":
     netns.enter()
-    netns.setup()
-    try:
-        unittest.main()
-    finally:
-        netns.stop_wineserver()
+    unittest.main()
