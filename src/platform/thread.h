@@ -51,6 +51,13 @@ class CXMutex {
   void Unlock() {
     if (handle_) ::ReleaseMutex(handle_.Get());
   }
+  // Waits at most `ms`; true when the mutex is now held (also when its last owner ended without
+  // releasing it).
+  bool TryLockFor(DWORD ms) {
+    if (!handle_) return true;
+    DWORD r = ::WaitForSingleObject(handle_.Get(), ms);
+    return r == WAIT_OBJECT_0 || r == WAIT_ABANDONED;
+  }
 
  private:
   ScopedHandle handle_;

@@ -26,7 +26,11 @@ def main():
     print("demo: %s" % h.winpath(h.settings_file()))
     for key, value in h.read_ini():
         print("    %s=%s" % (key, value))
-    return 0 if out.endswith("exit 0") else 1
+    records = h.read_records()
+    print("demo: the vendor SDK received %d records (%s):" % (len(records), h.winpath(h.sdk_folder())))
+    for record in records:
+        print("    " + h.describe_record(record))
+    return 0 if out.endswith("exit 0") and records else 1
 
 
 if __name__ == "__main__":

@@ -4,6 +4,7 @@ The source tree is drive D: inside the prefix and C: is the only fixed drive; te
 are placed below C:\\vexra-tests so that each can carry the file name a case needs.
 """
 import glob
+import json
 import os
 import shutil
 import subprocess
@@ -58,6 +59,38 @@ def read_ini(path=None):
                 key, value = raw.split("=", 1)
                 pairs.append((key, value))
     return pairs
+
+
+def sdk_folder():
+    return os.path.join(roaming(), "VexraPkg", "Yelk")
+
+
+def read_records(path=None):
+    """What the stand-in SDK received: records.jsonl in the SDK folder, one dict per committed record,
+    in commit order. Each record gets "field_list", its fields as (number, value) pairs in the order
+    written: integers as int, data fields as bytes. Empty when nothing arrived."""
+    path = path or os.path.join(sdk_folder(), "records.jsonl")
+    if not os.path.exists(path):
+        return []
+    records = []
+    with open(path, "rb") as f:
+        for line in f.read().decode("utf-8").splitlines():
+            record = json.loads(line)
+            record["field_list"] = [(x["field"], x["int"] if "int" in x else bytes.fromhex(x["hex"]))
+                                    for x in record.get("fields", [])]
+            records.append(record)
+    return records
+
+
+def describe_record(record):
+    """One line for people: the event with its properties, or the record type with its fields."""
+    if "event" in record:
+        props = ", ".join("%s=%s" % (p["name"], json.dumps(p["value"], ensure_ascii=False))
+                          for p in record["properties"])
+        return "event %s serial %d {%s}" % (record["event"], record["serial"], props)
+    fields = ", ".join("%d=%s" % (n, v if isinstance(v, int) else v.decode("gbk", "replace"))
+                       for n, v in record["field_list"])
+    return "record type %d {%s}" % (record["type"], fields)
 
 
 def place_installer(name, source=INSTALLER):
