@@ -1,6 +1,6 @@
 """The download engine against the stand-in vendor stack, in a private network.
 
-Each case says what the vendor servers do (a scenario for standins/vendor_servers) and checks what the
+Each case says what the vendor servers do (a scenario for standins/vendor-servers) and checks what the
 installer's real code does, through the driver program (download_driver.exe) under Wine. The module
 re-executes itself in a network namespace of its own; run it as a script:
     python3 tests/download/test_download_stack.py -v [TestCase.test_name]
@@ -16,7 +16,7 @@ import unittest
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.abspath(os.path.join(HERE, "..", ".."))
-sys.path.insert(0, os.path.join(ROOT, "standins", "vendor_servers"))
+sys.path.insert(0, os.path.join(ROOT, "standins", "vendor-servers"))
 sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
 import harness  # noqa: E402
 import netns  # noqa: E402
@@ -25,7 +25,7 @@ import vendor_stack  # noqa: E402
 BUILD = os.environ.get("VEXRA_BUILD", os.path.join(ROOT, "build", "win"))
 DRIVER = os.path.join(BUILD, "tests", "download", "download_driver.exe")
 DRIVER_QIHU = os.path.join(BUILD, "tests", "download", "download_driver_qihu.exe")
-SETUP_EXE = os.path.join(BUILD, "standins", "product_setup", "product_setup.exe")
+SETUP_EXE = os.path.join(BUILD, "standins", "product-setup", "product_setup.exe")
 PKG_URL = vendor_stack.DEFAULT_URL
 BUILT_IN_URL = "http://cdn.vexra.test" + vendor_stack.PACKAGE_PATH
 UNINSTALL_KEY = ("HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
@@ -67,6 +67,19 @@ class StackCase(unittest.TestCase):
 
     def setUp(self):
         shutil.rmtree(package_folder(), ignore_errors=True)
+        self.clear_events()
+
+    @staticmethod
+    def clear_events():
+        path = os.path.join(harness.sdk_folder(), "records.jsonl")
+        if os.path.exists(path):
+            os.remove(path)
+
+    @staticmethod
+    def events():
+        """(event name, {property: value}) of every event the stand-in SDK received since clear_events."""
+        return [(r["event"], {p["name"]: p["value"] for p in r["properties"]})
+                for r in harness.read_records() if "event" in r]
 
     def serve(self, scenario):
         stack = vendor_stack.Stack(scenario).start()
@@ -193,6 +206,8 @@ class QueryTest(StackCase):
         r = self.driver("query", "http://cdn.vexra.test/x")
         self.assertEqual((r["size"], r["urls"]), (0, []))
         self.assertLessEqual(len(self.requests(stack, "cdn", "HEAD")), 12)
+        self.assertIn(("vSoftDownloadError", {"error_type": "获取下载信息线程出错", "error_status": "获取头信息失败"}),
+                      self.events())
 
     def test_fallback_names_from_the_own_file_name(self):
         for own, expected in [("setup.exe", "setup_install_v2.1.0.3.exe"),
@@ -237,6 +252,8 @@ class DownloadTest(StackCase):
         r = self.download()
         self.assert_package(r, stack)
         self.assertEqual(sorted(e["range"] for e in self.gets(stack)), [[0, 499999], [500000, 1000000]])
+        self.assertEqual([name for name, _ in self.events()], ["vSoftDownloadStart", "pSoftDownloadResult"])
+        self.assertEqual(self.events()[1][1]["soft_download_status"], "下载成功")
         self.assertEqual((r["rememberedMd5"], r["rememberedPath"]), (stack.md5, r["path"]))
         ini = dict(harness.read_ini())
         self.assertEqual((ini["md5"], ini["path"]), (stack.md5, r["path"]))
@@ -293,9 +310,12 @@ class DownloadTest(StackCase):
         self.assert_package(first, stack)
         stack.stop()
         stack = self.serve(scenario)
+        self.clear_events()
         second = self.download()
         self.assertEqual((second["state"], second["path"]), (4, first["path"]))
         self.assertEqual(self.gets(stack), [])
+        self.assertEqual(self.events(), [("vSoftDownloadStart", {}), ("pSoftDownloadResult", {
+            "soft_download_status": "存在本地文件", "download_time": -1})])
 
     def test_newer_offer_is_downloaded_despite_a_remembered_copy(self):
         stack = self.serve({"package": {"file": SETUP_EXE}, "version": "2.1.0.3"})
@@ -318,6 +338,9 @@ class DownloadTest(StackCase):
         self.serve({"api": {"host_down": True, "ip_down": True}, "support": {"down": True}, "cdn": {"down": True}})
         r = self.download()
         self.assertEqual(r["state"], 5)
+        errors = [p for name, p in self.events() if name == "vSoftDownloadError"]
+        self.assertEqual(errors, [{"error_type": "获取下载信息线程出错", "error_status": "网络失败"},
+                                  {"error_type": "下载线程出错", "error_status": "参数错误"}])
 
 
 class SetupTest(StackCase):
@@ -332,8 +355,13 @@ class SetupTest(StackCase):
         for plan, code, outcome, reported in cases:
             with self.subTest(plan=plan, code=code):
                 shutil.rmtree(harness.drive_c("vexra-tests", "inst x y"), ignore_errors=True)
+                self.clear_events()
                 r = self.driver("setup", setup, folder, plan, env={"VEXRA_SETUP_EXIT_CODE": code})
                 self.assertEqual((r["outcome"], r["exitCode"]), (outcome, reported))
+                expected_events = [("vSoftInstallStart", {})]
+                if outcome == "failed":
+                    expected_events.append(("vSoftInstallError", {"error_status": reported}))
+                self.assertEqual(self.events(), expected_events)
                 expected = '"%s" /SILENT /VERYSILENT /SP- /noicons %s-nowelcome /DIR="%s"' % (
                     setup, "" if plan == "plan" else "-noexperience ", folder)
                 self.assertEqual(r["commandLine"], expected)
