@@ -62,12 +62,46 @@ class CFetchThread : public CMorvelBasedThread {
   ScopedHandle wake_{::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
 };
 
-class CPkgInfo : public IPkgInfo {
+// What both holders share: the fetch state, the lock, the record the fetch thread publishes once, and
+// the thread itself.
+template <class Interface, class Record, class Self>
+class CHolder : public Interface {
  public:
-  CPkgInfo() : thread_(new CFetchThread<CPkgInfo>(this)) {}
-  ~CPkgInfo() override { thread_.reset(); }
-
+  ~CHolder() override { thread_.reset(); }
   int32_t GetState() override { return state_.load(); }
+
+  void SetState(int32_t s) { state_.store(s); }
+  void Cancel() { state_.store(Failed); }
+  // Cancels the fetch and waits at most `ms` for its thread; true when it has ended.
+  bool StopFetch(DWORD ms) {
+    thread_->Cancel();
+    return thread_->WaitFor(ms);
+  }
+
+ protected:
+  // Called by the derived constructor, once the whole holder exists.
+  void StartFetch() { thread_.reset(new CFetchThread<Self>(static_cast<Self*>(this))); }
+  // The copy under the lock comes first; the state is written after it, as one store.
+  void Publish(const Record& parsed) {
+    {
+      CXMutexLock lock(mutex_);
+      record_ = parsed;
+    }
+    state_.store(Ready);
+  }
+
+  std::atomic<int32_t> state_{Pending};
+  CXMutex mutex_;
+  Record record_;
+
+ private:
+  std::unique_ptr<CFetchThread<Self>> thread_;
+};
+
+class CPkgInfo : public CHolder<IPkgInfo, PkgInfoRecord, CPkgInfo> {
+ public:
+  CPkgInfo() { StartFetch(); }
+
   int64_t GetSize() override { return record_.size; }
   int64_t GetInstallationSize() override { return record_.installationSize; }
   const char* GetVersionCode() override { return Locked(record_.versionCode); }
@@ -90,14 +124,6 @@ class CPkgInfo : public IPkgInfo {
     record_.urls.clear();
   }
 
-  void SetState(int32_t s) { state_.store(s); }
-  void Cancel() { state_.store(Failed); }
-  // Cancels the fetch and waits at most `ms` for its thread; true when it has ended.
-  bool StopFetch(DWORD ms) {
-    thread_->Cancel();
-    return thread_->WaitFor(ms);
-  }
-
   void Fetch(const CFetchThread<CPkgInfo>& thread) {
     std::string version = WideToUtf8(GetAppInfo() ? GetAppInfo()->GetProductVersion(L"") : std::wstring());
     std::string path = BuildPkgInfoPath(version, Is64BitWindows());
@@ -112,12 +138,7 @@ class CPkgInfo : public IPkgInfo {
       if (thread.Cancelled()) return Cancel();
       body = RequestApiBody(endpoints::kApiServerIpv4, path, kApiTimeoutMs);
     }
-    PkgInfoRecord parsed = ParsePkgInfo(body);
-    {
-      CXMutexLock lock(mutex_);
-      record_ = parsed;  // one URL at most, so its order needs no sorting
-    }
-    state_.store(Ready);
+    Publish(ParsePkgInfo(body));  // one URL at most, so its order needs no sorting
   }
 
  private:
@@ -125,33 +146,18 @@ class CPkgInfo : public IPkgInfo {
     CXMutexLock lock(mutex_);
     return text.empty() ? nullptr : text.c_str();
   }
-
-  std::atomic<int32_t> state_{Pending};
-  CXMutex mutex_;
-  PkgInfoRecord record_;
-  std::unique_ptr<CFetchThread<CPkgInfo>> thread_;
 };
 
-class CServerInfo : public IServerInfo {
+class CServerInfo : public CHolder<IServerInfo, ServerInfoRecord, CServerInfo> {
  public:
-  CServerInfo() : thread_(new CFetchThread<CServerInfo>(this)) {}
-  ~CServerInfo() override { thread_.reset(); }
+  CServerInfo() { StartFetch(); }
 
-  int32_t GetState() override { return state_.load(); }
   const std::string& GetWelcomeUrl() override { return record_.welcomeUrl; }
   const std::string& GetAdvertisingAccountName() override { return record_.advertisingAccountName; }
   bool GetTarnelOcpc() override { return record_.tarnelOcpc; }
   const std::string& GetAppId() override { return record_.appId; }
   const std::string& GetAppName() override { return record_.appName; }
   void ClearWelcomeUrl() override { record_.welcomeUrl.clear(); }
-
-  void SetState(int32_t s) { state_.store(s); }
-  void Cancel() { state_.store(Failed); }
-  // Cancels the fetch and waits at most `ms` for its thread; true when it has ended.
-  bool StopFetch(DWORD ms) {
-    thread_->Cancel();
-    return thread_->WaitFor(ms);
-  }
 
   void Fetch(const CFetchThread<CServerInfo>& thread) {
     AppEnvironment* env = GetAppEnvironment();
@@ -167,19 +173,8 @@ class CServerInfo : public IServerInfo {
       body = RequestApiBody(endpoints::kApiHost, path, kApiTimeoutMs);
       if (body.empty() && thread.Cancelled()) return Cancel();
     }
-    ServerInfoRecord parsed = ParseServerInfo(body);  // an empty body fails the parse
-    {
-      CXMutexLock lock(mutex_);
-      record_ = parsed;
-    }
-    state_.store(Ready);
+    Publish(ParseServerInfo(body));  // an empty body fails the parse
   }
-
- private:
-  std::atomic<int32_t> state_{Pending};
-  CXMutex mutex_;
-  ServerInfoRecord record_;
-  std::unique_ptr<CFetchThread<CServerInfo>> thread_;
 };
 
 template <class Holder>

@@ -7,6 +7,7 @@
 //   download_driver download [--restarts N] [--timeout S]
 //   download_driver setup SETUP_PATH FOLDER [plan|noplan]
 //   download_driver install FOLDER [plan|noplan]     (download, then setup)
+//   download_driver banner                            (the installer-config image exchange)
 //   download_driver md5 FILE                          (Md5HexOfFile, timed)
 //   download_driver repeat N [--restarts N]           (N downloads in one process)
 #include <winsock2.h>
@@ -24,9 +25,11 @@
 #include "app/setup_runner.h"
 #include "download/downloader.h"
 #include "download/query_url_info.h"
+#include "endpoints.h"
 #include "net/app_environment.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
+#include "platform/md5.h"
 #include "platform/system.h"
 
 namespace {
@@ -190,6 +193,11 @@ int wmain(int argc, wchar_t** argv) {
     std::wstring path;
     rc = Download(restarts, timeoutMs, &path);
     if (rc == 0 && mode == L"install") rc = Setup(path, folder, plan != L"noplan");
+  } else if (mode == L"banner") {
+    std::string image = FetchBannerImage(endpoints::kApiHost);
+    Print("{\"size\":" + std::to_string(image.size()) + ",\"md5\":" + Quote(image.empty() ? "" : Md5Hex(image.data(), static_cast<int64_t>(image.size()))) +
+          "}");
+    rc = 0;
   } else if (mode == L"md5") {
     DWORD begin = ::GetTickCount();
     std::string md5 = Md5HexOfFile(arg(2, L""));

@@ -112,6 +112,14 @@ class PackageInfoTest(StackCase):
         self.assertEqual(api[0]["path"], "/applicationService/installer/getAppVersion?appId=41872306"
                          "&versionCode=1.0.0.1&packageSystemSupport=2")
 
+    def test_a_fetch_that_keeps_trying_does_not_hold_the_exit(self):
+        # The API answers only after a long time: the holder is still pending when the program ends.
+        self.serve({"api": {"getAppVersion": api_answer(pkg_data(), delay=60)}})
+        begin = time.time()
+        r = self.driver("pkginfo", "500")
+        self.assertEqual(r["state"], 0)
+        self.assertLess(time.time() - begin, 15)
+
     def test_envelopes_sizes_and_missing_fields(self):
         cases = [
             ("other code", api_answer(pkg_data(), code="server.fail"), {"state": 2}),
@@ -169,6 +177,27 @@ class ChannelInfoTest(StackCase):
                 r = self.driver("serverinfo", "c1")
                 stack.stop()
                 self.assertEqual((r["state"], r["tarnelOcpc"], r["appId"]), (state, flag, app_id))
+
+
+class BannerTest(StackCase):
+    def test_installer_config_names_the_image(self):
+        banner = os.path.join(ROOT, "src", "res", "installer.ico")  # any bytes will do
+        with open(banner, "rb") as f:
+            digest = hashlib.md5(f.read()).hexdigest()
+        no_url = api_answer({"ProductsShow": {}})
+        cases = [("image named", {}, digest), ("no gif_url", {"installerConfig": no_url}, ""),
+                 ("other code", {"installerConfig": api_answer({"ProductsShow": {
+                     "gif_url": "http://api.vexra.test/banner/b.gif"}}, code="x")}, "")]
+        for name, api, md5 in cases:
+            with self.subTest(name):
+                stack = self.serve({"api": dict(api, banner=banner)})
+                r = self.driver("banner")
+                stack.stop()
+                self.assertEqual(r["md5"], md5)
+                image_requests = [e for e in self.requests(stack, "api") if e["path"].startswith("/banner/")]
+                self.assertEqual(len(image_requests), 1 if md5 else 0)
+                config = [e for e in self.requests(stack, "api") if "installerConfig" in e["path"]]
+                self.assertEqual(config[0]["path"], "/applicationService/app/installerConfig?appId=41872306")
 
 
 class QueryTest(StackCase):
