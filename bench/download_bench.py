@@ -48,6 +48,9 @@ def main():
     print("package: %d MiB, md5 %s" % (args.mib, stack.md5))
     try:
         import harness as h
+        import shutil
+        # A remembered copy of the same version would be reused instead of downloaded.
+        shutil.rmtree(os.path.join(h.roaming(), "VexraPkg", "VXImgConverter"), ignore_errors=True)
         r = wine(DRIVER, "download", "--timeout", "600")
         assert r[0]["state"] == 4 and r[0]["md5"] == stack.md5, r
         dl_s = r[0]["ms"] / 1000.0

@@ -43,7 +43,9 @@ DEFAULT_URL = "http://cdn.vexra.test/pkg/VexraImgConverter_setup.exe"
 
 
 def make_package(size, seed):
-    return random.Random(seed).randbytes(size)
+    rnd = random.Random(seed)
+    piece = 1 << 24  # randbytes takes at most 2**31 bits at a time
+    return b"".join(rnd.randbytes(min(piece, size - at)) for at in range(0, size, piece))
 
 
 class Stack:
