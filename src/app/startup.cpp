@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "api/vendor_api.h"
 #include "app/app_info.h"
 #include "app/install_flags.h"
 #include "app/install_settings.h"
@@ -14,6 +15,7 @@
 #include "net/app_environment.h"
 #include "platform/dyn_calls.h"
 #include "platform/encoding.h"
+#include "platform/error.h"
 #include "platform/file_stream.h"
 #include "platform/files.h"
 #include "platform/process.h"
@@ -110,6 +112,9 @@ void StartAndRun(HINSTANCE instance) {
 
   WSADATA wsa;
   ::WSAStartup(MAKEWORD(1, 1), &wsa);
+  // Both fetches run from the first moment: the main window may wait for the package version soon.
+  if (!GetPkgInfo()) throw MorvelError("Get package information error");
+  if (!GetServerInfo()) throw MorvelError("Get server information error");
 
   try {
     CreateFolders(GetSettingsFolder());

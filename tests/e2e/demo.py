@@ -30,7 +30,34 @@ def main():
     print("demo: the vendor SDK received %d records (%s):" % (len(records), h.winpath(h.sdk_folder())))
     for record in records:
         print("    " + h.describe_record(record))
-    return 0 if out.endswith("exit 0") and records else 1
+    ok = out.endswith("exit 0") and bool(records)
+    return 0 if download_and_install() and ok else 1
+
+
+def download_and_install():
+    """Until the progress page exists, the driver runs the real downloader and setup runner."""
+    import json
+    driver = os.path.join(h.BUILD, "tests", "download", "download_driver.exe")
+    events_before = len(h.read_records())
+    folder = "C:\\vexra-demo\\Vexra图片格式转换器"
+    shutil.rmtree(h.drive_c("vexra-demo"), ignore_errors=True)
+    print("demo: downloading the package from the local vendor stack (its first range drops once) and "
+          "installing it into", folder)
+    code, out = h.run(driver, "install", folder, "plan", timeout=300)
+    lines = [json.loads(line) for line in out.splitlines() if line.startswith("{")]
+    for record in h.read_records()[events_before:]:
+        print("    " + h.describe_record(record))
+    if len(lines) < 2:
+        print("demo: download failed:", lines)
+        return False
+    download, setup = lines[0], lines[1]
+    print("demo: verified package %s (md5 %s, %d ms)" % (download["path"], download["md5"], download["ms"]))
+    print("demo: remembered in config.ini: md5=%s path=%s" % (download["rememberedMd5"], download["rememberedPath"]))
+    print("demo: setup command line:", setup["commandLine"])
+    print("demo: setup outcome: %s, exit code %s" % (setup["outcome"], setup["exitCode"]))
+    product = h.drive_c("vexra-demo", "Vexra图片格式转换器", "VexraImgConverter.exe")
+    print("demo: installed product:", h.winpath(product), "present" if os.path.exists(product) else "MISSING")
+    return code == 0 and os.path.exists(product)
 
 
 if __name__ == "__main__":
