@@ -34,6 +34,7 @@ UNINSTALL_KEY = ("HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\
 
 def wine(program, *args, env=None, timeout=180):
     """Runs a Windows program to its end; returns (exit code, stdout text)."""
+    harness.require_private_network()
     cmd = ["bash", "-c", 'source "$0/scripts/wineenv.sh"; exec "$WINE" "$@"', ROOT, program, *args]
     p = subprocess.run(cmd, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=timeout,
                        env=dict(os.environ, **(env or {})))

@@ -93,8 +93,21 @@ def describe_record(record):
     return "record type %d {%s}" % (record["type"], fields)
 
 
+def require_private_network():
+    """The installer asks the vendor's hosts from its first moment: it may only run where the only
+    network device is loopback (scripts/netns-run), never where a lookup could leave the machine."""
+    # /proc/self/net follows this process's network namespace (/sys/class/net would still show the
+    # host's devices unless sysfs were mounted again inside).
+    with open("/proc/self/net/dev") as f:
+        devices = sorted(line.split(":")[0].strip() for line in f.readlines()[2:])
+    if devices != ["lo"]:
+        raise RuntimeError("refusing to run the installer outside the private test network "
+                           "(network devices here: %s); run it through scripts/netns-run" % ", ".join(devices))
+
+
 def place_installer(name, source=INSTALLER):
     """Copies the installer to C:\\vexra-tests\\<n>\\<name>; returns its host path."""
+    require_private_network()
     base = drive_c("vexra-tests")
     os.makedirs(base, exist_ok=True)
     folder = os.path.join(base, str(len(os.listdir(base)) + 1))
