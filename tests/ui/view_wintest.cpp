@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
 #include "net/app_environment.h"
+#include "platform/dyn_calls.h"
 #include "ui/base_view.h"
 #include "ui/base_window.h"
 #include "ui_support.h"
@@ -175,6 +177,29 @@ TEST_F(Views, StoredDpiRatioDrivesLaterSizingsAndTheUiScale) {
   ::GetWindowRect(w.Hwnd(), &r);
   EXPECT_EQ(r.right - r.left, 600);
   EXPECT_DOUBLE_EQ(env->scale, 1.0);
+}
+
+// Run by tests/ui/at-logpixels with the display at another DPI: the first window measures the ratio
+// from the display itself.
+TEST_F(Views, TheFirstWindowMeasuresTheDisplaysDpi) {
+  const char* logPixels = std::getenv("VEXRA_TEST_LOGPIXELS");
+  if (logPixels == nullptr) GTEST_SKIP() << "runs only with the display at another DPI";
+  const double ratio = std::atoi(logPixels) / 96.0;
+  // As the installer does at start-up: without it the system scales the window for us.
+  if (auto aware = dyn::Get().SetProcessDPIAware) aware();
+  struct Restore {
+    ~Restore() {
+      GetAppEnvironment()->dpiRatio = 1.0;
+      GetAppEnvironment()->scale = 1.0;
+    }
+  } restore;
+  TestWindow w(nullptr, 600, 400);
+  EXPECT_DOUBLE_EQ(GetAppEnvironment()->dpiRatio, ratio);
+  EXPECT_DOUBLE_EQ(GetAppEnvironment()->scale, ratio);
+  RECT r{};
+  ::GetWindowRect(w.Hwnd(), &r);
+  EXPECT_EQ(r.right - r.left, static_cast<LONG>(600 * ratio + 0.5));
+  EXPECT_EQ(r.bottom - r.top, static_cast<LONG>(400 * ratio + 0.5));
 }
 
 TEST_F(Views, ResizeChangesTheSizeAndCentresAgain) {
